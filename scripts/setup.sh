@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Varnica, builds it, then starts the terminal
+# ("run") or runs every test ("test"). Safe to run again: it installs only
+# what is missing and rebuilds only what changed.
+set -euo pipefail
+
+mode=${1:-run}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+run_packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  libxcb1-dev
+  fonts-noto-cjk
+)
+test_packages=(
+  xvfb xauth
+  clang libclang-rt-14-dev
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+  fi
+}
+
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "$mode" in
+run)
+  install_missing "${run_packages[@]}"
+  configure_and_build "$build" -DVARNICA_BUILD_TESTS=OFF
+  exec "$build/bin/varnica"
+  ;;
+test)
+  install_missing "${run_packages[@]}" "${test_packages[@]}"
+  configure_and_build "$build" -DVARNICA_BUILD_TESTS=ON
+  ctest --test-dir "$build" --output-on-failure -j "$jobs"
+  ;;
+*)
+  echo "usage: $0 run|test" >&2
+  exit 2
+  ;;
+esac

@@ -1,0 +1,23 @@
+#include "intervaltimer.h"
+
+#include "commerror.h"
+
+IntervalTimer::IntervalTimer(QObject *parent) : QObject(parent)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &IntervalTimer::timeout);
+}
+
+void IntervalTimer::setInterval(qint64 milliseconds)
+{
+    if (milliseconds < 0 || milliseconds > maximumInterval)
+        throw NumberedError(380, QStringLiteral("定时器周期 %1 ms 超出范围（0 到 %2）")
+                                     .arg(milliseconds)
+                                     .arg(maximumInterval));
+    m_interval = static_cast<int>(milliseconds);
+    if (m_interval == 0) {
+        m_timer.stop();
+    } else {
+        m_timer.start(m_interval);
+    }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSerialPort>
+#include <QString>
+
+// The line settings of a serial port as the terminal writes them:
+// "baud,parity,data,stop", for instance "4800,N,8,1".
+struct LineSettings
+{
+    qint32 baudRate = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+
+    // Reads a settings string. Throws CommError (InvalidPropertyValue) for a
+    // malformed string, a parity letter other than N, O or E, a data-bit count
+    // other than 5 to 8, a stop-bit count other than 1, 1.5 or 2, or a baud
+    // rate that is not a positive whole number.
+    static LineSettings parse(const QString &text);
+
+    // The canonical string form, "4800,N,8,1".
+    QString toString() const;
+
+    friend bool operator==(const LineSettings &, const LineSettings &) = default;
+};

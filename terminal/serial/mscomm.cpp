@@ -1,0 +1,193 @@
+#include "mscomm.h"
+
+#include "commerror.h"
+
+#include <QStringEncoder>
+
+MSComm::MSComm(QObject *parent)
+    : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &MSComm::handleReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::handleError);
+}
+
+MSComm::~MSComm()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void MSComm::setPortCatalog(std::shared_ptr<const PortCatalog> catalog)
+{
+    m_catalog = catalog ? std::move(catalog) : defaultPortCatalog();
+}
+
+void MSComm::setCommPort(qint16 port)
+{
+    if (port < 1 || port > 255)
+        throw CommError(CommError::InvalidPortNumber,
+                        QStringLiteral("无效的端口号 %1").arg(port));
+    if (m_port.isOpen())
+        throw CommError(CommError::PortAlreadyOpen,
+                        QStringLiteral("端口已打开，不能更换端口号"));
+    m_commPort = port;
+}
+
+void MSComm::setSettings(const QString &settings)
+{
+    const LineSettings parsed = LineSettings::parse(settings);
+    if (m_port.isOpen()) {
+        const bool applied = m_port.setBaudRate(parsed.baudRate) && m_port.setParity(parsed.parity)
+            && m_port.setDataBits(parsed.dataBits) && m_port.setStopBits(parsed.stopBits);
+        if (!applied)
+            throw CommError(CommError::InvalidPropertyValue,
+                            QStringLiteral("串口不接受设置“%1”：%2")
+                                .arg(settings, m_port.errorString()));
+    }
+    m_settings = parsed;
+}
+
+void MSComm::setInputLen(qint16 length)
+{
+    if (length < 0)
+        throw CommError(CommError::InvalidPropertyValue,
+                        QStringLiteral("无效的 InputLen 值 %1").arg(length));
+    m_inputLen = length;
+}
+
+void MSComm::setInputMode(qint32 mode)
+{
+    if (mode != 0 && mode != 1)
+        throw CommError(CommError::InvalidPropertyValue,
+                        QStringLiteral("无效的 InputMode 值 %1").arg(mode));
+    m_inputMode = mode;
+}
+
+void MSComm::setRThreshold(qint16 threshold)
+{
+    if (threshold < 0)
+        throw CommError(CommError::InvalidPropertyValue,
+                        QStringLiteral("无效的 RThreshold 值 %1").arg(threshold));
+    m_rThreshold = threshold;
+}
+
+void MSComm::applySettingsTo(QSerialPort &port) const
+{
+    port.setBaudRate(m_settings.baudRate);
+    port.setParity(m_settings.parity);
+    port.setDataBits(m_settings.dataBits);
+    port.setStopBits(m_settings.stopBits);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void MSComm::setPortOpen(bool open)
+{
+    if (!open) {
+        if (m_port.isOpen())
+            m_port.close();
+        return;
+    }
+    if (m_port.isOpen())
+        throw CommError(CommError::PortAlreadyOpen, QStringLiteral("端口已经打开"));
+
+    const QList<PortEntry> ports = m_catalog->ports();
+    if (m_commPort > ports.size())
+        throw CommError(CommError::InvalidPortNumber,
+                        QStringLiteral("没有端口 COM%1（本机有 %2 个串口）")
+                            .arg(m_commPort)
+                            .arg(ports.size()));
+
+    const QString device = ports.at(m_commPort - 1).device;
+    m_port.setPortName(device);
+    applySettingsTo(m_port);
+    m_port.setReadBufferSize(0);
+    if (!m_port.open(QIODevice::ReadWrite))
+        throwOpenFailure(device);
+    m_port.clearError();
+}
+
+void MSComm::throwOpenFailure(const QString &device)
+{
+    const QSerialPort::SerialPortError error = m_port.error();
+    const QString reason = m_port.errorString();
+    m_port.clearError();
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        throw CommError(CommError::InvalidPortNumber,
+                        QStringLiteral("找不到设备 %1：%2").arg(device, reason));
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        throw CommError(CommError::PortAlreadyOpen,
+                        QStringLiteral("设备 %1 已被占用：%2").arg(device, reason));
+    case QSerialPort::UnsupportedOperationError:
+        throw CommError(CommError::InvalidPropertyValue,
+                        QStringLiteral("设备 %1 不接受设置 %2：%3")
+                            .arg(device, m_settings.toString(), reason));
+    default:
+        throw CommError(CommError::DeviceUnavailable,
+                        QStringLiteral("无法打开设备 %1：%2").arg(device, reason));
+    }
+}
+
+bool MSComm::portOpen() const
+{
+    return m_port.isOpen();
+}
+
+QString MSComm::openDevice() const
+{
+    return m_port.isOpen() ? m_port.portName() : QString();
+}
+
+qint64 MSComm::inBufferCount() const
+{
+    if (!m_port.isOpen())
+        throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
+    return m_port.bytesAvailable();
+}
+
+QByteArray MSComm::input()
+{
+    if (!m_port.isOpen())
+        throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
+    return m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+}
+
+void MSComm::output(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开，无法发送"));
+    if (bytes.isEmpty())
+        return;
+    if (m_port.write(bytes) != bytes.size())
+        throw CommError(CommError::WriteFailed,
+                        QStringLiteral("发送失败：%1").arg(m_port.errorString()));
+}
+
+void MSComm::output(const QString &text)
+{
+    QStringEncoder toGbk("GBK");
+    output(QByteArray(toGbk(text)));
+}
+
+void MSComm::raise(qint16 event)
+{
+    m_commEvent = event;
+    emit onComm();
+}
+
+void MSComm::handleReadyRead()
+{
+    if (m_rThreshold > 0 && m_port.bytesAvailable() > 0)
+        raise(EvReceive);
+}
+
+void MSComm::handleError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+        return;
+    // The device went away (unplugged adapter, hung-up line). Keeping the
+    // port open would only spin on a descriptor that never yields data again.
+    m_port.close();
+    raise(EvLineLost);
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "linesettings.h"
+#include "portcatalog.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <memory>
+
+// The terminal's serial control: the one way to the serial line. It owns its
+// QSerialPort, takes its configuration through plain properties, and reports
+// received data through the onComm() signal on the thread it lives on (the
+// user-interface thread). Every failing operation throws CommError.
+//
+// Opening writes commPort, settings, inputLen, inputMode and rThreshold, then
+// setPortOpen(true); closing is setPortOpen(false) alone.
+class MSComm : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Event codes read through commEvent().
+    enum Event : qint16 {
+        EvReceive = 2,   // received bytes are waiting
+        EvLineLost = 1010, // the device went away while open (the port is closed)
+    };
+
+    explicit MSComm(QObject *parent = nullptr);
+    ~MSComm() override;
+
+    // Where port numbers lead; the system's ports unless replaced (tests use
+    // pseudo-terminals).
+    void setPortCatalog(std::shared_ptr<const PortCatalog> catalog);
+    std::shared_ptr<const PortCatalog> portCatalog() const { return m_catalog; }
+
+    // 1 is COM1: the first port of the catalog. Any number from 1 to 255 is
+    // taken; whether the port exists is found out at open (InvalidPortNumber).
+    void setCommPort(qint16 port);
+    qint16 commPort() const { return m_commPort; }
+
+    // "baud,parity,data,stop"; refused at once when malformed. While the port
+    // is open the new settings are applied to the line.
+    void setSettings(const QString &settings);
+    QString settings() const { return m_settings.toString(); }
+    LineSettings lineSettings() const { return m_settings; }
+
+    // 0: input() returns every waiting byte; n > 0: at most n bytes.
+    void setInputLen(qint16 length);
+    qint16 inputLen() const { return m_inputLen; }
+
+    // 1: binary; input() always returns raw bytes, 0 (text) is accepted and
+    // treated the same way.
+    void setInputMode(qint32 mode);
+    qint32 inputMode() const { return m_inputMode; }
+
+    // 0: no receive events; n >= 1: an event as soon as a byte waits.
+    void setRThreshold(qint16 threshold);
+    qint16 rThreshold() const { return m_rThreshold; }
+
+    void setPortOpen(bool open);
+    bool portOpen() const;
+
+    // The code of the event being raised (Event).
+    qint16 commEvent() const { return m_commEvent; }
+
+    // Number of received bytes waiting.
+    qint64 inBufferCount() const;
+
+    // Takes the waiting bytes out of the buffer, oldest first.
+    QByteArray input();
+
+    // Queues bytes for sending and returns at once.
+    void output(const QByteArray &bytes);
+    // Queues the text as bytes of the GBK code page.
+    void output(const QString &text);
+
+    // The device behind the open port, empty while closed.
+    QString openDevice() const;
+
+signals:
+    void onComm();
+
+private:
+    void handleReadyRead();
+    void handleError(QSerialPort::SerialPortError error);
+    void raise(qint16 event);
+    [[noreturn]] void throwOpenFailure(const QString &device);
+    void applySettingsTo(QSerialPort &port) const;
+
+    std::shared_ptr<const PortCatalog> m_catalog;
+    QSerialPort m_port;
+    LineSettings m_settings;
+    qint16 m_commPort = 1;
+    qint16 m_inputLen = 0;
+    qint32 m_inputMode = 0;
+    qint16 m_rThreshold = 0;
+    qint16 m_commEvent = 0;
+};

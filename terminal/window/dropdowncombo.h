@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QComboBox>
+
+// An editable drop-down combo box that behaves like a classic drop-down
+// combo: typing into the text leaves no item chosen (currentIndex() -1) and
+// keeps the typed text, typed text never becomes an item, and choosing an
+// item (from the list, with the arrow keys or the wheel, or by
+// chooseIndex()) puts it into the text. Choose items through chooseIndex():
+// a plain setCurrentIndex() while a typed text stands is taken for QComboBox's
+// own matching and undone.
+class DropDownCombo : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit DropDownCombo(QWidget *parent = nullptr);
+
+    // Chooses the item (-1: none) as a user's choice would.
+    void chooseIndex(int index);
+
+    // No item chosen, the given text shown.
+    void showUnchosenText(const QString &text);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void forgetChoiceKeepingText();
+    void guardTypedText(int index);
+
+    bool m_typed = false;
+};

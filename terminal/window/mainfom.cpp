@@ -1,0 +1,276 @@
+#include "mainfom.h"
+
+#include "appicon.h"
+#include "controlcolor.h"
+#include "dialogs.h"
+#include "dropdowncombo.h"
+#include "intervaltimer.h"
+#include "lampshape.h"
+#include "linklabel.h"
+#include "mscomm.h"
+#include "portsettings.h"
+#include "receiveview.h"
+#include "sendbox.h"
+#include "splitbar.h"
+#include "twips.h"
+#include "windowstacking.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
+
+const QString MainFom::windowTitleText =
+    QStringLiteral("Varnica  Dravik制作：V1.2 2008-09-28 单文件版");
+const QString MainFom::applicationTitle = QStringLiteral("Varnica");
+
+namespace {
+
+// The send box's first line: an invitation to the maker's web log.
+const QString sendBoxGreeting = QStringLiteral(">-http://dravik.blog.example/-<\r\n");
+
+// The window's client area at start, in twips.
+constexpr int clientWidthTwips = 7470;
+constexpr int clientHeightTwips = 5730;
+
+template <typename Widget>
+Widget *place(Widget *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(twips::toPixels(left, top, width, height));
+    return widget;
+}
+
+QGroupBox *makeFrame(QWidget *parent, const QString &caption)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setFlat(false);
+    return frame;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+DropDownCombo *makeCombo(QWidget *parent, const SettingChoices &choices)
+{
+    auto *combo = new DropDownCombo(parent);
+    combo->addItems(choices.items);
+    combo->showUnchosenText(choices.startText);
+    return combo;
+}
+
+QFont songFont(qreal pointSize)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont chineseUiFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Microsoft YaHei"), QStringLiteral("Sans Serif")});
+    font.setPixelSize(12);
+    return font;
+}
+
+} // namespace
+
+MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<Dialogs>())
+{
+    setObjectName(QStringLiteral("MainFom"));
+    setWindowTitle(windowTitleText);
+    setWindowIcon(appIcon());
+    setFont(chineseUiFont());
+    resize(twips::toPixels(clientWidthTwips), twips::toPixels(clientHeightTwips));
+
+    createControls();
+    setStackingOrder();
+    setTabOrder();
+    connectHandlers();
+    centreOnScreen();
+
+    FormLoad();
+    COMCom->setFocus(Qt::OtherFocusReason);
+}
+
+MainFom::~MainFom() = default;
+
+void MainFom::setDialogs(std::unique_ptr<Dialogs> dialogs)
+{
+    if (dialogs)
+        m_dialogs = std::move(dialogs);
+}
+
+void MainFom::createControls()
+{
+    // Counters strip.
+    StaFra = place(makeFrame(this, QString()), 60, 5340, 2835, 495);
+    ClearCmd = place(new QPushButton(QStringLiteral("清零"), StaFra), 2160, 120, 615, 315);
+    TXLab = place(makeLabel(StaFra, QStringLiteral("0")), 1380, 180, 90, 180);
+    RXLab = place(makeLabel(StaFra, QStringLiteral("0")), 360, 180, 90, 180);
+    SLab = place(makeLabel(StaFra, QStringLiteral("TX:")), 1080, 180, 270, 180);
+    RLab = place(makeLabel(StaFra, QStringLiteral("RX:")), 60, 180, 270, 180);
+
+    LOGOTimer = new QTimer(this);
+    LOGOTimer->setInterval(900);
+
+    CLSChk = place(new QCheckBox(QStringLiteral("自动清空"), this), 240, 3120, 1155, 255);
+    CLSChk->setChecked(true);
+
+    AutoSTim = new IntervalTimer(this);
+
+    SCmd = place(new QPushButton(QStringLiteral("发送(&S)"), this), 3960, 5100, 1755, 555);
+    SCmd->setEnabled(false);
+
+    R16Chk = place(new QCheckBox(QStringLiteral("16进制显示"), this), 240, 2820, 1275, 255);
+
+    // Send options.
+    SFra = place(makeFrame(this, QStringLiteral("发送")), 60, 3900, 1695, 1455);
+    AutoSTxt = place(new QLineEdit(QStringLiteral("1000"), SFra), 120, 1080, 1215, 270);
+    AutoSChk = place(new QCheckBox(QStringLiteral("自动发送"), SFra), 180, 540, 1035, 255);
+    S16Chk = place(new QCheckBox(QStringLiteral("16进制发送"), SFra), 180, 240, 1215, 255);
+    msLab = place(makeLabel(SFra, QStringLiteral("ms")), 1380, 1080, 240, 240);
+    msLab->setFont(songFont(12));
+    SAutoLab = place(makeLabel(SFra, QStringLiteral("自动发送周期：")), 120, 840, 1260, 180);
+
+    CLSCmd = place(new QPushButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
+    OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), 1860, 5100, 1575, 195);
+    OntopChk->setChecked(true);
+
+    STxt = place(new SendBox(this), 1860, 3960, 5535, 1080);
+    STxt->setText(sendBoxGreeting);
+
+    MSComm1 = new MSComm(this);
+
+    // Port settings.
+    Fra1 = place(makeFrame(this, QString()), 60, 0, 1695, 2535);
+    COMCom = place(makeCombo(Fra1, portsettings::ports()), 720, 180, 855, 300);
+    BPSCom = place(makeCombo(Fra1, portsettings::baudRates()), 720, 540, 855, 300);
+    JYWCom = place(makeCombo(Fra1, portsettings::parities()), 720, 900, 855, 300);
+    SJWCom = place(makeCombo(Fra1, portsettings::dataBits()), 720, 1260, 855, 300);
+    TZWCom = place(makeCombo(Fra1, portsettings::stopBits()), 720, 1620, 855, 300);
+    OCCOMCmd = place(new QPushButton(QStringLiteral("打开串口(&K)"), Fra1), 480, 2040, 1155, 375);
+    COMLab = place(makeLabel(Fra1, QStringLiteral("端口号")), 120, 240, 540, 180);
+    BPSLab = place(makeLabel(Fra1, QStringLiteral("波特率")), 120, 600, 540, 180);
+    JYWLab = place(makeLabel(Fra1, QStringLiteral("校验位")), 120, 960, 540, 180);
+    SJWLab = place(makeLabel(Fra1, QStringLiteral("数据位")), 120, 1320, 540, 180);
+    TZWLab = place(makeLabel(Fra1, QStringLiteral("停止位")), 120, 1680, 540, 180);
+    ZSSha = place(new LampShape(Fra1), 60, 2100, 315, 255);
+    ZSSha->setFillColor(controlcolor::black);
+
+    // Receive options and the two text boxes.
+    RFra = place(makeFrame(this, QStringLiteral("接收")), 60, 2580, 1695, 1275);
+    RTxt = place(new ReceiveView(this), 1860, 120, 5535, 3795);
+
+    GZFra = place(makeFrame(this, QString()), 5940, 4980, 1515, 735);
+    GZCmd = place(new QPushButton(QStringLiteral("汉字接收更正"), GZFra), 60, 120, 1395, 315);
+    GZCmd->setEnabled(false);
+    GZChk = place(new QCheckBox(QStringLiteral("自动更正"), GZFra), 240, 480, 1095, 195);
+
+    TXTSol = place(new SplitBar(this), 1860, 120, 5535, 4935);
+    TXTSol->setRange(270, 4665);
+    TXTSol->setValue(3825);
+
+    dravikZZlab = place(new LinkLabel(QStringLiteral("Dravik制作"), this), 3000, 5460, 840, 210);
+    dravikZZlab->setFont(songFont(10.5));
+    dravikZZlab->setToolTip(QStringLiteral("Bug反馈请点击这里"));
+    dravikZZlab->setCursor(Qt::WhatsThisCursor);
+    dravikZZlab->setForeColor(controlcolor::buttonText);
+}
+
+// Where two controls of one container overlap, the one created (listed)
+// first lies in front: raise them from the back to the front.
+void MainFom::setStackingOrder()
+{
+    const QList<QWidget *> windowChildren{
+        StaFra, CLSChk, SCmd, R16Chk, SFra, CLSCmd, OntopChk, STxt, Fra1,
+        RFra,   RTxt,   GZFra, TXTSol, dravikZZlab};
+    for (auto it = windowChildren.rbegin(); it != windowChildren.rend(); ++it)
+        (*it)->raise();
+
+    const QList<QList<QWidget *>> frameChildren{
+        {ClearCmd, TXLab, RXLab, SLab, RLab},
+        {AutoSTxt, AutoSChk, S16Chk, msLab, SAutoLab},
+        {COMCom, BPSCom, JYWCom, SJWCom, TZWCom, OCCOMCmd, COMLab, BPSLab, JYWLab, SJWLab,
+         TZWLab, ZSSha},
+        {GZCmd, GZChk}};
+    for (const QList<QWidget *> &children : frameChildren)
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            (*it)->raise();
+}
+
+void MainFom::setTabOrder()
+{
+    const QList<QWidget *> focusOrder{COMCom,   BPSCom,   JYWCom,   SJWCom,  TZWCom,
+                                      OCCOMCmd, R16Chk,   CLSChk,   CLSCmd,  S16Chk,
+                                      AutoSChk, AutoSTxt, RTxt,     STxt,    OntopChk,
+                                      ClearCmd, SCmd,     GZCmd,    GZChk};
+    for (qsizetype i = 1; i < focusOrder.size(); ++i)
+        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+}
+
+void MainFom::connectHandlers()
+{
+    connect(OCCOMCmd, &QPushButton::clicked, this, &MainFom::OCCOMCmdClick);
+    connect(MSComm1, &MSComm::onComm, this, &MainFom::MSComm1OnComm);
+    connect(GZCmd, &QPushButton::clicked, this, &MainFom::GZCmdClick);
+    connect(GZChk, &QCheckBox::toggled, this, &MainFom::GZChkClick);
+    connect(CLSCmd, &QPushButton::clicked, this, &MainFom::CLSCmdClick);
+    connect(ClearCmd, &QPushButton::clicked, this, &MainFom::ClearCmdClick);
+    connect(SCmd, &QPushButton::clicked, this, &MainFom::SCmdClick);
+    connect(AutoSChk, &QCheckBox::toggled, this, &MainFom::AutoSChkClick);
+    connect(AutoSTim, &IntervalTimer::timeout, this, &MainFom::AutoSTimTimer);
+    connect(AutoSTxt, &QLineEdit::textChanged, this, &MainFom::AutoSTxtChange);
+    connect(TXTSol, &SplitBar::sliderMoved, this, &MainFom::TXTSolScroll);
+    connect(LOGOTimer, &QTimer::timeout, this, &MainFom::LOGOTimerTimer);
+    connect(OntopChk, &QCheckBox::toggled, this, &MainFom::OntopChkClick);
+    connect(dravikZZlab, &LinkLabel::clicked, this, &MainFom::dravikZZlabClick);
+    LOGOTimer->start();
+}
+
+void MainFom::centreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect area = screen->availableGeometry();
+    QRect frame(QPoint(0, 0), size());
+    frame.moveCenter(area.center());
+    move(frame.topLeft());
+}
+
+void MainFom::FormLoad()
+{
+    windowstacking::setTopmost(this, true);
+    LastGoodInterval = QString::number(1000);
+}
+
+void MainFom::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void MainFom::ShowError(const QString &description, const QString &number)
+{
+    try {
+        m_dialogs->critical(this, QStringLiteral("错误号码：") + number,
+                            QStringLiteral("错误：") + description);
+    } catch (...) {
+        // The error box reports errors; an error of its own has nowhere to go.
+    }
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+class Dialogs;
+class DropDownCombo;
+class IntervalTimer;
+class LampShape;
+class LinkLabel;
+class MSComm;
+class ReceiveView;
+class SendBox;
+class SplitBar;
+
+// The terminal's one window. It owns every control and the serial control,
+// and its methods are the handlers of their events. The handlers stay thin:
+// the work is done by the plain classes of the serial, receive and send
+// folders.
+//
+// The controls are public, the way a form's controls are its public face:
+// tests drive and read them as a user would.
+class MainFom : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static const QString windowTitleText; // the title the launcher looks for
+    static const QString applicationTitle; // caption of the port warnings
+
+    explicit MainFom(QWidget *parent = nullptr);
+    ~MainFom() override;
+
+    // Replaces the modal boxes and the beep (tests record them instead).
+    void setDialogs(std::unique_ptr<Dialogs> dialogs);
+    Dialogs &dialogs() const { return *m_dialogs; }
+
+    // The error box: text "错误：" + description, caption "错误号码：" +
+    // number, stop icon, one OK button. An error inside it is ignored.
+    void ShowError(const QString &description, const QString &number);
+
+    // The send routine: the send box to the line, as text or as hex bytes.
+    void SendData();
+
+    // Logo timer steps.
+    void HoldTimeoutStep();
+    void AutoClearStep();
+
+    // Event handlers, one per control event.
+    void FormLoad();
+    void FormResize();
+    void OCCOMCmdClick();
+    void MSComm1OnComm();
+    void GZCmdClick();
+    void GZChkClick();
+    void CLSCmdClick();
+    void ClearCmdClick();
+    void SCmdClick();
+    void AutoSChkClick();
+    void AutoSTimTimer();
+    void AutoSTxtChange();
+    void TXTSolScroll();
+    void LOGOTimerTimer();
+    void OntopChkClick();
+    void dravikZZlabClick();
+
+    // Sets Interval 0, frees S16Chk, AutoSChk and AutoSTxt, and brings back
+    // the caption "开始自动发送(&S)".
+    void stopAutoSend();
+
+    // Window state.
+    QString LastGoodInterval;
+    qint32 PendingLeadByte = 0;
+    quint8 HoldTicks = 0;
+
+    // The controls, front to back where they overlap.
+    QGroupBox *StaFra = nullptr;
+    QPushButton *ClearCmd = nullptr;
+    QLabel *TXLab = nullptr;
+    QLabel *RXLab = nullptr;
+    QLabel *SLab = nullptr;
+    QLabel *RLab = nullptr;
+    QTimer *LOGOTimer = nullptr;
+    QCheckBox *CLSChk = nullptr;
+    IntervalTimer *AutoSTim = nullptr;
+    QPushButton *SCmd = nullptr;
+    QCheckBox *R16Chk = nullptr;
+    QGroupBox *SFra = nullptr;
+    QLineEdit *AutoSTxt = nullptr;
+    QCheckBox *AutoSChk = nullptr;
+    QCheckBox *S16Chk = nullptr;
+    QLabel *msLab = nullptr;
+    QLabel *SAutoLab = nullptr;
+    QPushButton *CLSCmd = nullptr;
+    QCheckBox *OntopChk = nullptr;
+    SendBox *STxt = nullptr;
+    MSComm *MSComm1 = nullptr;
+    QGroupBox *Fra1 = nullptr;
+    DropDownCombo *COMCom = nullptr;
+    DropDownCombo *BPSCom = nullptr;
+    DropDownCombo *JYWCom = nullptr;
+    DropDownCombo *SJWCom = nullptr;
+    DropDownCombo *TZWCom = nullptr;
+    QPushButton *OCCOMCmd = nullptr;
+    QLabel *COMLab = nullptr;
+    QLabel *BPSLab = nullptr;
+    QLabel *JYWLab = nullptr;
+    QLabel *SJWLab = nullptr;
+    QLabel *TZWLab = nullptr;
+    LampShape *ZSSha = nullptr;
+    QGroupBox *RFra = nullptr;
+    ReceiveView *RTxt = nullptr;
+    QGroupBox *GZFra = nullptr;
+    QPushButton *GZCmd = nullptr;
+    QCheckBox *GZChk = nullptr;
+    SplitBar *TXTSol = nullptr;
+    LinkLabel *dravikZZlab = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createControls();
+    void setStackingOrder();
+    void setTabOrder();
+    void connectHandlers();
+    void centreOnScreen();
+
+    std::unique_ptr<Dialogs> m_dialogs;
+};

@@ -1,0 +1,77 @@
+// Opening and closing the port.
+#include "mainfom.h"
+
+#include "commerror.h"
+#include "controlcolor.h"
+#include "dialogs.h"
+#include "dropdowncombo.h"
+#include "intervaltimer.h"
+#include "lampshape.h"
+#include "mscomm.h"
+#include "portsettings.h"
+
+#include <QPushButton>
+
+namespace {
+
+const QString openCaption = QStringLiteral("打开串口(&K)");
+const QString closeCaption = QStringLiteral("关闭串口(&K)");
+const QString portInUseText = QStringLiteral("此串口被占用   ");
+const QString noSuchPortText = QStringLiteral("没有此串口   ");
+
+} // namespace
+
+void MainFom::OCCOMCmdClick()
+{
+    const QList<std::pair<DropDownCombo *, const SettingChoices *>> settingBoxes{
+        {COMCom, &portsettings::ports()},
+        {BPSCom, &portsettings::baudRates()},
+        {JYWCom, &portsettings::parities()},
+        {SJWCom, &portsettings::dataBits()},
+        {TZWCom, &portsettings::stopBits()}};
+
+    try {
+        if (AutoSTim->interval() != 0)
+            stopAutoSend();
+
+        if (MSComm1->portOpen()) {
+            MSComm1->setPortOpen(false);
+            OCCOMCmd->setText(openCaption);
+            ZSSha->setFillColor(controlcolor::black);
+            for (const auto &[box, choices] : settingBoxes)
+                box->setEnabled(true);
+            SCmd->setEnabled(false);
+            return;
+        }
+
+        // A box whose text was typed falls back to its default item.
+        for (const auto &[box, choices] : settingBoxes)
+            if (box->currentIndex() == -1)
+                box->chooseIndex(choices->defaultIndex);
+
+        MSComm1->setCommPort(static_cast<qint16>(COMCom->currentIndex() + 1));
+        MSComm1->setSettings(portsettings::settingsString(BPSCom->currentText(),
+                                                          JYWCom->currentText(),
+                                                          SJWCom->currentText(),
+                                                          TZWCom->currentText()));
+        MSComm1->setInputLen(0);
+        MSComm1->setInputMode(1);
+        MSComm1->setRThreshold(1);
+        MSComm1->setPortOpen(true);
+
+        ZSSha->setFillColor(controlcolor::green);
+        for (const auto &[box, choices] : settingBoxes)
+            box->setEnabled(false);
+        OCCOMCmd->setText(closeCaption);
+        SCmd->setEnabled(true);
+    } catch (const NumberedError &error) {
+        if (error.number() == CommError::PortAlreadyOpen)
+            dialogs().warning(this, applicationTitle, portInUseText);
+        else if (error.number() == CommError::InvalidPortNumber)
+            dialogs().warning(this, applicationTitle, noSuchPortText);
+        else
+            ShowError(error.description(), QString::number(error.number()));
+    } catch (const std::exception &error) {
+        ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
+    }
+}

@@ -1,0 +1,7 @@
+#include "splitbar.h"
+
+SplitBar::SplitBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
+{
+    setCursor(Qt::SizeVerCursor);
+    setFocusPolicy(Qt::ClickFocus);
+}
