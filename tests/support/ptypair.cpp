@@ -1,4 +1,4 @@
-#include "pty.h"
+#include "ptypair.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
