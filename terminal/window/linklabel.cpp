@@ -6,9 +6,8 @@
 #include <QMouseEvent>
 
 LinkLabel::LinkLabel(const QString &text, QWidget *parent)
-    : QLabel(text, parent), m_foreColor(controlcolor::buttonText)
+    : AutoSizeLabel(text, parent), m_foreColor(controlcolor::buttonText)
 {
-    setTextFormat(Qt::PlainText);
     applyColor();
 }
 
@@ -30,14 +29,14 @@ void LinkLabel::applyColor()
 
 void LinkLabel::changeEvent(QEvent *event)
 {
-    QLabel::changeEvent(event);
+    AutoSizeLabel::changeEvent(event);
     if (event->type() == QEvent::StyleChange)
         applyColor();
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    QLabel::mouseReleaseEvent(event);
+    AutoSizeLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }

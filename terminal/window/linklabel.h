@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QLabel>
+#include "autosizelabel.h"
 
 // A label that reports clicks and keeps its text colour as a control colour
 // value (see controlcolor.h), so that a system colour stays a system colour.
-class LinkLabel : public QLabel
+class LinkLabel : public AutoSizeLabel
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "mainfom.h"
 
 #include "appicon.h"
+#include "autosizelabel.h"
 #include "controlcolor.h"
 #include "dialogs.h"
 #include "dropdowncombo.h"
@@ -18,7 +19,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -41,7 +41,10 @@ constexpr int clientHeightTwips = 5730;
 template <typename Widget>
 Widget *place(Widget *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(twips::toPixels(left, top, width, height));
+    if constexpr (std::is_base_of_v<AutoSizeLabel, Widget>)
+        widget->placeAt(twips::toPixels(left, top, width, height));
+    else
+        widget->setGeometry(twips::toPixels(left, top, width, height));
     return widget;
 }
 
@@ -52,11 +55,9 @@ QGroupBox *makeFrame(QWidget *parent, const QString &caption)
     return frame;
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &caption)
+AutoSizeLabel *makeLabel(QWidget *parent, const QString &caption)
 {
-    auto *label = new QLabel(caption, parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
+    return new AutoSizeLabel(caption, parent);
 }
 
 DropDownCombo *makeCombo(QWidget *parent, const SettingChoices &choices)

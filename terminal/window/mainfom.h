@@ -7,11 +7,11 @@
 
 class QCheckBox;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
 
+class AutoSizeLabel;
 class Dialogs;
 class DropDownCombo;
 class IntervalTimer;
@@ -85,10 +85,10 @@ public:
     // The controls, front to back where they overlap.
     QGroupBox *StaFra = nullptr;
     QPushButton *ClearCmd = nullptr;
-    QLabel *TXLab = nullptr;
-    QLabel *RXLab = nullptr;
-    QLabel *SLab = nullptr;
-    QLabel *RLab = nullptr;
+    AutoSizeLabel *TXLab = nullptr;
+    AutoSizeLabel *RXLab = nullptr;
+    AutoSizeLabel *SLab = nullptr;
+    AutoSizeLabel *RLab = nullptr;
     QTimer *LOGOTimer = nullptr;
     QCheckBox *CLSChk = nullptr;
     IntervalTimer *AutoSTim = nullptr;
@@ -98,8 +98,8 @@ public:
     QLineEdit *AutoSTxt = nullptr;
     QCheckBox *AutoSChk = nullptr;
     QCheckBox *S16Chk = nullptr;
-    QLabel *msLab = nullptr;
-    QLabel *SAutoLab = nullptr;
+    AutoSizeLabel *msLab = nullptr;
+    AutoSizeLabel *SAutoLab = nullptr;
     QPushButton *CLSCmd = nullptr;
     QCheckBox *OntopChk = nullptr;
     SendBox *STxt = nullptr;
@@ -111,11 +111,11 @@ public:
     DropDownCombo *SJWCom = nullptr;
     DropDownCombo *TZWCom = nullptr;
     QPushButton *OCCOMCmd = nullptr;
-    QLabel *COMLab = nullptr;
-    QLabel *BPSLab = nullptr;
-    QLabel *JYWLab = nullptr;
-    QLabel *SJWLab = nullptr;
-    QLabel *TZWLab = nullptr;
+    AutoSizeLabel *COMLab = nullptr;
+    AutoSizeLabel *BPSLab = nullptr;
+    AutoSizeLabel *JYWLab = nullptr;
+    AutoSizeLabel *SJWLab = nullptr;
+    AutoSizeLabel *TZWLab = nullptr;
     LampShape *ZSSha = nullptr;
     QGroupBox *RFra = nullptr;
     ReceiveView *RTxt = nullptr;
