@@ -129,6 +129,18 @@ void MSComm::throwOpenFailure(const QString &device)
     }
 }
 
+LineSettings MSComm::appliedLineSettings() const
+{
+    if (!m_port.isOpen())
+        return m_settings;
+    LineSettings applied;
+    applied.baudRate = m_port.baudRate();
+    applied.parity = m_port.parity();
+    applied.dataBits = m_port.dataBits();
+    applied.stopBits = m_port.stopBits();
+    return applied;
+}
+
 bool MSComm::portOpen() const
 {
     return m_port.isOpen();

@@ -46,6 +46,8 @@ public:
     void setSettings(const QString &settings);
     QString settings() const { return m_settings.toString(); }
     LineSettings lineSettings() const { return m_settings; }
+    // What the open port was configured with (the written settings while closed).
+    LineSettings appliedLineSettings() const;
 
     // 0: input() returns every waiting byte; n > 0: at most n bytes.
     void setInputLen(qint16 length);

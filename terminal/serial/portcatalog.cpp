@@ -1,6 +1,5 @@
 #include "portcatalog.h"
 
-#include <QCollator>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -16,6 +15,17 @@ int kindRank(const QString &name)
     return 2;
 }
 
+// "ttyUSB10" -> ("ttyUSB", 10); a name without a trailing number -> (name, -1).
+std::pair<QString, qlonglong> splitTrailingNumber(const QString &name)
+{
+    qsizetype digitsFrom = name.size();
+    while (digitsFrom > 0 && name.at(digitsFrom - 1).isDigit())
+        --digitsFrom;
+    if (digitsFrom == name.size())
+        return {name, -1};
+    return {name.left(digitsFrom), name.mid(digitsFrom).toLongLong()};
+}
+
 } // namespace
 
 bool SystemPortCatalog::comesBefore(const QString &leftName, const QString &rightName)
@@ -24,9 +34,7 @@ bool SystemPortCatalog::comesBefore(const QString &leftName, const QString &righ
     const int rightRank = kindRank(rightName);
     if (leftRank != rightRank)
         return leftRank < rightRank;
-    QCollator collator(QLocale::c());
-    collator.setNumericMode(true);
-    return collator.compare(leftName, rightName) < 0;
+    return splitTrailingNumber(leftName) < splitTrailingNumber(rightName);
 }
 
 QList<PortEntry> SystemPortCatalog::ports() const

@@ -191,6 +191,24 @@ void MainFom::createControls()
     dravikZZlab->setToolTip(QStringLiteral("Bug反馈请点击这里"));
     dravikZZlab->setCursor(Qt::WhatsThisCursor);
     dravikZZlab->setForeColor(controlcolor::buttonText);
+
+    const QList<std::pair<QObject *, const char *>> names{
+        {StaFra, "StaFra"},     {ClearCmd, "ClearCmd"}, {TXLab, "TXLab"},
+        {RXLab, "RXLab"},       {SLab, "SLab"},         {RLab, "RLab"},
+        {LOGOTimer, "LOGOTimer"}, {CLSChk, "CLSChk"},   {AutoSTim, "AutoSTim"},
+        {SCmd, "SCmd"},         {R16Chk, "R16Chk"},     {SFra, "SFra"},
+        {AutoSTxt, "AutoSTxt"}, {AutoSChk, "AutoSChk"}, {S16Chk, "S16Chk"},
+        {msLab, "msLab"},       {SAutoLab, "SAutoLab"}, {CLSCmd, "CLSCmd"},
+        {OntopChk, "OntopChk"}, {STxt, "STxt"},         {MSComm1, "MSComm1"},
+        {Fra1, "Fra1"},         {COMCom, "COMCom"},     {BPSCom, "BPSCom"},
+        {JYWCom, "JYWCom"},     {SJWCom, "SJWCom"},     {TZWCom, "TZWCom"},
+        {OCCOMCmd, "OCCOMCmd"}, {COMLab, "COMLab"},     {BPSLab, "BPSLab"},
+        {JYWLab, "JYWLab"},     {SJWLab, "SJWLab"},     {TZWLab, "TZWLab"},
+        {ZSSha, "ZSSha"},       {RFra, "RFra"},         {RTxt, "RTxt"},
+        {GZFra, "GZFra"},       {GZCmd, "GZCmd"},       {GZChk, "GZChk"},
+        {TXTSol, "TXTSol"},     {dravikZZlab, "dravikZZlab"}};
+    for (const auto &[object, name] : names)
+        object->setObjectName(QLatin1String(name));
 }
 
 // Where two controls of one container overlap, the one created (listed)

@@ -1,0 +1,111 @@
+#include "commerror.h"
+#include "linesettings.h"
+#include "portcatalog.h"
+#include "portsettings.h"
+
+#include <QTest>
+
+class tst_LineSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parsesWhatTheBoxesProduce_data();
+    void parsesWhatTheBoxesProduce();
+    void refusesWhatTheLineCannotTake_data();
+    void refusesWhatTheLineCannotTake();
+    void settingsStringTakesTheParityLetter();
+    void portOrderPutsUsbAdaptersFirst();
+};
+
+void tst_LineSettings::parsesWhatTheBoxesProduce_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+
+    QTest::newRow("defaults") << "4800,N,8,1" << 4800 << int(QSerialPort::NoParity) << 8
+                              << int(QSerialPort::OneStop);
+    QTest::newRow("odd") << "9600,O,8,1" << 9600 << int(QSerialPort::OddParity) << 8
+                         << int(QSerialPort::OneStop);
+    QTest::newRow("even 7 bits two stops") << "115200,E,7,2" << 115200
+                                           << int(QSerialPort::EvenParity) << 7
+                                           << int(QSerialPort::TwoStop);
+    QTest::newRow("odd list rate 43000") << "43000,N,5,2" << 43000 << int(QSerialPort::NoParity)
+                                         << 5 << int(QSerialPort::TwoStop);
+    QTest::newRow("lower-case letter") << "300,e,6,1" << 300 << int(QSerialPort::EvenParity) << 6
+                                       << int(QSerialPort::OneStop);
+}
+
+void tst_LineSettings::parsesWhatTheBoxesProduce()
+{
+    QFETCH(QString, text);
+    QFETCH(int, baud);
+    QFETCH(int, parity);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    const LineSettings settings = LineSettings::parse(text);
+    QCOMPARE(settings.baudRate, baud);
+    QCOMPARE(int(settings.parity), parity);
+    QCOMPARE(int(settings.dataBits), dataBits);
+    QCOMPARE(int(settings.stopBits), stopBits);
+    QCOMPARE(LineSettings::parse(settings.toString()), settings);
+}
+
+void tst_LineSettings::refusesWhatTheLineCannotTake_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("three fields") << "4800,N,8";
+    QTest::newRow("five fields") << "4800,N,8,1,1";
+    QTest::newRow("mark parity") << "4800,M,8,1";
+    QTest::newRow("parity word") << "4800,NONE,8,1";
+    QTest::newRow("nine data bits") << "4800,N,9,1";
+    QTest::newRow("three stop bits") << "4800,N,8,3";
+    QTest::newRow("typed baud") << "fast,N,8,1";
+    QTest::newRow("zero baud") << "0,N,8,1";
+    QTest::newRow("negative baud") << "-9600,N,8,1";
+    QTest::newRow("empty parity") << "4800,,8,1";
+}
+
+void tst_LineSettings::refusesWhatTheLineCannotTake()
+{
+    QFETCH(QString, text);
+    try {
+        LineSettings::parse(text);
+        QFAIL("accepted");
+    } catch (const CommError &error) {
+        QCOMPARE(error.number(), int(CommError::InvalidPropertyValue));
+        QVERIFY(error.description().contains(text));
+    }
+}
+
+void tst_LineSettings::settingsStringTakesTheParityLetter()
+{
+    using namespace portsettings;
+    QCOMPARE(settingsString("4800", "NONE", "8", "1"), QStringLiteral("4800,N,8,1"));
+    QCOMPARE(settingsString("9600", "ODD", "7", "2"), QStringLiteral("9600,O,7,2"));
+    QCOMPARE(settingsString("57600", "EVEN", "8", "1"), QStringLiteral("57600,E,8,1"));
+    // Every combination the boxes offer is accepted by the settings parser.
+    for (const QString &baud : baudRates().items)
+        for (const QString &parity : parities().items)
+            for (const QString &data : dataBits().items)
+                for (const QString &stop : stopBits().items)
+                    LineSettings::parse(settingsString(baud, parity, data, stop));
+    QCOMPARE(baudRates().items.at(baudRates().defaultIndex), QStringLiteral("4800"));
+    QCOMPARE(ports().items.size(), 8);
+}
+
+void tst_LineSettings::portOrderPutsUsbAdaptersFirst()
+{
+    QStringList names{"ttyS1", "ttyACM0", "ttyS0", "ttyUSB10", "ttyAMA0", "ttyUSB2", "ttyS10",
+                      "ttyS2", "ttyUSB0"};
+    std::sort(names.begin(), names.end(), SystemPortCatalog::comesBefore);
+    QCOMPARE(names, QStringList({"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyAMA0", "ttyS0",
+                                 "ttyS1", "ttyS2", "ttyS10"}));
+}
+
+QTEST_GUILESS_MAIN(tst_LineSettings)
+#include "tst_linesettings.moc"

@@ -1,0 +1,184 @@
+#include "commerror.h"
+#include "mscomm.h"
+#include "ptypair.h"
+#include "testcatalog.h"
+
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+void openWith(MSComm &comm, const QString &settings, qint16 port = 1)
+{
+    comm.setCommPort(port);
+    comm.setSettings(settings);
+    comm.setInputLen(0);
+    comm.setInputMode(1);
+    comm.setRThreshold(1);
+    comm.setPortOpen(true);
+}
+
+int errorNumberOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const CommError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class tst_MSComm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void putsTheSettingsOnTheLine_data();
+    void putsTheSettingsOnTheLine();
+    void tellsMissingPortsFromBusyOnes();
+    void raisesReceiveEventsAndHandsOverEveryByte();
+    void sendsBytesAndGbkText();
+    void refusesToSendWhileClosed();
+    void closesAndOpensAgain();
+};
+
+void tst_MSComm::putsTheSettingsOnTheLine_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<tcflag_t>("characterSize");
+    QTest::addColumn<bool>("parityOn");
+    QTest::addColumn<bool>("parityOdd");
+    QTest::addColumn<bool>("twoStops");
+
+    QTest::newRow("4800,N,8,1") << "4800,N,8,1" << 4800 << tcflag_t(CS8) << false << false << false;
+    QTest::newRow("9600,O,8,1") << "9600,O,8,1" << 9600 << tcflag_t(CS8) << true << true << false;
+    QTest::newRow("19200,E,7,1") << "19200,E,7,1" << 19200 << tcflag_t(CS7) << true << false
+                                 << false;
+    QTest::newRow("115200,N,8,2") << "115200,N,8,2" << 115200 << tcflag_t(CS8) << false << false
+                                  << true;
+}
+
+void tst_MSComm::putsTheSettingsOnTheLine()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, baud);
+    QFETCH(tcflag_t, characterSize);
+    QFETCH(bool, parityOn);
+    QFETCH(bool, parityOdd);
+    QFETCH(bool, twoStops);
+    PtyPair line;
+    QVERIFY(line.isValid());
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    openWith(comm, settings);
+    QVERIFY(comm.portOpen());
+
+    const termios attributes = line.deviceAttributes();
+    QCOMPARE(baudOf(attributes), baud);
+    QCOMPARE(bool(attributes.c_cflag & CSTOPB), twoStops);
+    // Linux pseudo-terminals force 8 data bits and no parity on whatever is
+    // set, so those two are read back from the control's side of the line.
+    QCOMPARE(comm.lineSettings(), LineSettings::parse(settings));
+    const QSerialPort::DataBits expectedBits =
+        characterSize == CS7 ? QSerialPort::Data7 : QSerialPort::Data8;
+    QCOMPARE(comm.appliedLineSettings().dataBits, expectedBits);
+    QCOMPARE(comm.appliedLineSettings().parity,
+             !parityOn ? QSerialPort::NoParity
+                       : (parityOdd ? QSerialPort::OddParity : QSerialPort::EvenParity));
+}
+
+void tst_MSComm::tellsMissingPortsFromBusyOnes()
+{
+    PtyPair line;
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath(), QStringLiteral("/dev/varnica-none")}));
+
+    // A number beyond the ports present, and a device that has vanished.
+    QCOMPARE(errorNumberOf([&] { openWith(comm, "4800,N,8,1", 3); }),
+             int(CommError::InvalidPortNumber));
+    QCOMPARE(errorNumberOf([&] { openWith(comm, "4800,N,8,1", 2); }),
+             int(CommError::InvalidPortNumber));
+    QVERIFY(!comm.portOpen());
+    QCOMPARE(errorNumberOf([&] { comm.setCommPort(0); }), int(CommError::InvalidPortNumber));
+
+    // Another opener holds the device.
+    QSerialPort holder(line.devicePath());
+    QVERIFY(holder.open(QIODevice::ReadWrite));
+    QCOMPARE(errorNumberOf([&] { openWith(comm, "4800,N,8,1", 1); }),
+             int(CommError::PortAlreadyOpen));
+    QVERIFY(!comm.portOpen());
+    holder.close();
+    openWith(comm, "4800,N,8,1", 1);
+    QVERIFY(comm.portOpen());
+
+    // Opening twice is the same as a busy port.
+    QCOMPARE(errorNumberOf([&] { comm.setPortOpen(true); }), int(CommError::PortAlreadyOpen));
+}
+
+void tst_MSComm::raisesReceiveEventsAndHandsOverEveryByte()
+{
+    PtyPair line;
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    openWith(comm, "4800,N,8,1");
+
+    QByteArray received;
+    QList<qint16> events;
+    connect(&comm, &MSComm::onComm, this, [&] {
+        events.append(comm.commEvent());
+        if (comm.commEvent() == MSComm::EvReceive) {
+            QVERIFY(comm.inBufferCount() > 0);
+            received += comm.input();
+            QCOMPARE(comm.inBufferCount(), 0);
+        }
+    });
+    const QByteArray sent("\x00\x01\xB0\xA1 hello\r\n\xFF", 13);
+    QVERIFY(line.write(sent));
+    QTRY_COMPARE(received, sent);
+    QVERIFY(!events.isEmpty());
+    QVERIFY(std::all_of(events.begin(), events.end(),
+                        [](qint16 event) { return event == MSComm::EvReceive; }));
+}
+
+void tst_MSComm::sendsBytesAndGbkText()
+{
+    PtyPair line;
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    openWith(comm, "9600,N,8,1");
+
+    comm.output(QByteArray("\x01\x02\xFF", 3));
+    QCOMPARE(line.readExactly(3), QByteArray("\x01\x02\xFF", 3));
+    comm.output(QStringLiteral("AB啊\r\n"));
+    QCOMPARE(line.readExactly(6), QByteArray("AB\xB0\xA1\r\n"));
+}
+
+void tst_MSComm::refusesToSendWhileClosed()
+{
+    MSComm comm;
+    QCOMPARE(errorNumberOf([&] { comm.output(QByteArray("x")); }), int(CommError::PortNotOpen));
+    QCOMPARE(errorNumberOf([&] { comm.output(QStringLiteral("x")); }),
+             int(CommError::PortNotOpen));
+    QCOMPARE(errorNumberOf([&] { comm.input(); }), int(CommError::PortNotOpen));
+}
+
+void tst_MSComm::closesAndOpensAgain()
+{
+    PtyPair line;
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    openWith(comm, "4800,N,8,1");
+    comm.setPortOpen(false);
+    QVERIFY(!comm.portOpen());
+    comm.setPortOpen(false); // closing a closed port is harmless
+    openWith(comm, "2400,E,7,1");
+    QVERIFY(comm.portOpen());
+    QCOMPARE(baudOf(line.deviceAttributes()), 2400);
+}
+
+QTEST_GUILESS_MAIN(tst_MSComm)
+#include "tst_mscomm.moc"
