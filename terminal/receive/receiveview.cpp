@@ -7,6 +7,7 @@ ReceiveView::ReceiveView(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(true);
 }
 
 void ReceiveView::appendText(QStringView piece)

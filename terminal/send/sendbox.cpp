@@ -6,6 +6,7 @@ SendBox::SendBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(true);
 }
 
 QString SendBox::text() const

@@ -1,0 +1,304 @@
+#include "appicon.h"
+#include "autosizelabel.h"
+#include "controlcolor.h"
+#include "dropdowncombo.h"
+#include "intervaltimer.h"
+#include "lampshape.h"
+#include "linklabel.h"
+#include "mainfom.h"
+#include "receiveview.h"
+#include "sendbox.h"
+#include "splitbar.h"
+#include "twips.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QRect twipsOf(const QWidget *widget)
+{
+    const QRect g = widget->geometry();
+    return QRect(twips::fromPixels(g.x()), twips::fromPixels(g.y()), twips::fromPixels(g.width()),
+                 twips::fromPixels(g.height()));
+}
+
+QString captionOf(const QWidget *widget)
+{
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<const QLabel *>(widget))
+        return label->text();
+    if (auto *frame = qobject_cast<const QGroupBox *>(widget))
+        return frame->title();
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->text();
+    if (auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->currentText();
+    return QString();
+}
+
+} // namespace
+
+class tst_MainFom : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void controlTable_data();
+    void controlTable();
+    void frontControlsCoverTheOnesBehind();
+    void windowAtStart();
+    void initialState();
+    void comboBoxesOfferTheirItems();
+    void focusMovesInTabOrder();
+    void iconIsDrawnWithTransparency();
+    void errorBoxShowsNumberAndDescription();
+
+private:
+    MainFom *m_window = nullptr;
+};
+
+void tst_MainFom::init()
+{
+    m_window = new MainFom;
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void tst_MainFom::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+void tst_MainFom::controlTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry"); // twips: left, top, width, height
+
+    const auto row = [](const char *name, const char *container, const QString &caption, int l,
+                        int t, int w, int h) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(container)
+                            << caption << QRect(l, t, w, h);
+    };
+    row("StaFra", "MainFom", "", 60, 5340, 2835, 495);
+    row("ClearCmd", "StaFra", "清零", 2160, 120, 615, 315);
+    row("TXLab", "StaFra", "0", 1380, 180, 90, 180);
+    row("RXLab", "StaFra", "0", 360, 180, 90, 180);
+    row("SLab", "StaFra", "TX:", 1080, 180, 270, 180);
+    row("RLab", "StaFra", "RX:", 60, 180, 270, 180);
+    row("CLSChk", "MainFom", "自动清空", 240, 3120, 1155, 255);
+    row("SCmd", "MainFom", "发送(&S)", 3960, 5100, 1755, 555);
+    row("R16Chk", "MainFom", "16进制显示", 240, 2820, 1275, 255);
+    row("SFra", "MainFom", "发送", 60, 3900, 1695, 1455);
+    row("AutoSTxt", "SFra", "1000", 120, 1080, 1215, 270);
+    row("AutoSChk", "SFra", "自动发送", 180, 540, 1035, 255);
+    row("S16Chk", "SFra", "16进制发送", 180, 240, 1215, 255);
+    row("msLab", "SFra", "ms", 1380, 1080, 240, 240);
+    row("SAutoLab", "SFra", "自动发送周期：", 120, 840, 1260, 180);
+    row("CLSCmd", "MainFom", "清除接收区(&C)", 180, 3420, 1455, 315);
+    row("OntopChk", "MainFom", "本程序总在最前", 1860, 5100, 1575, 195);
+    row("STxt", "MainFom", "", 1860, 3960, 5535, 1080);
+    row("Fra1", "MainFom", "", 60, 0, 1695, 2535);
+    row("COMCom", "Fra1", "COM1", 720, 180, 855, 300);
+    row("BPSCom", "Fra1", "4800", 720, 540, 855, 300);
+    row("JYWCom", "Fra1", "NONE", 720, 900, 855, 300);
+    row("SJWCom", "Fra1", "8", 720, 1260, 855, 300);
+    row("TZWCom", "Fra1", "1", 720, 1620, 855, 300);
+    row("OCCOMCmd", "Fra1", "打开串口(&K)", 480, 2040, 1155, 375);
+    row("COMLab", "Fra1", "端口号", 120, 240, 540, 180);
+    row("BPSLab", "Fra1", "波特率", 120, 600, 540, 180);
+    row("JYWLab", "Fra1", "校验位", 120, 960, 540, 180);
+    row("SJWLab", "Fra1", "数据位", 120, 1320, 540, 180);
+    row("TZWLab", "Fra1", "停止位", 120, 1680, 540, 180);
+    row("ZSSha", "Fra1", "", 60, 2100, 315, 255);
+    row("RFra", "MainFom", "接收", 60, 2580, 1695, 1275);
+    row("RTxt", "MainFom", "", 1860, 120, 5535, 3795);
+    row("GZFra", "MainFom", "", 5940, 4980, 1515, 735);
+    row("GZCmd", "GZFra", "汉字接收更正", 60, 120, 1395, 315);
+    row("GZChk", "GZFra", "自动更正", 240, 480, 1095, 195);
+    row("TXTSol", "MainFom", "", 1860, 120, 5535, 4935);
+    row("dravikZZlab", "MainFom", "Dravik制作", 3000, 5460, 840, 210);
+}
+
+void tst_MainFom::controlTable()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, container);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+
+    auto *control = m_window->findChild<QWidget *>(name);
+    QVERIFY2(control, qPrintable(name));
+    QCOMPARE(control->parentWidget()->objectName(), container);
+    QCOMPARE(captionOf(control), caption);
+    const QRect actual = twipsOf(control);
+    if (qobject_cast<AutoSizeLabel *>(control)) {
+        // Labels follow their captions: placed as listed, never smaller.
+        QCOMPARE(actual.topLeft(), geometry.topLeft());
+        QVERIFY(actual.width() >= geometry.width());
+        QVERIFY(actual.height() >= geometry.height());
+    } else {
+        QCOMPARE(actual, geometry);
+    }
+}
+
+void tst_MainFom::frontControlsCoverTheOnesBehind()
+{
+    // A point inside the receive box belongs to the box, not to the split
+    // bar behind it; the gap between the two boxes shows the bar.
+    const QPoint inReceiveBox = m_window->RTxt->geometry().center();
+    QWidget *hit = m_window->childAt(inReceiveBox);
+    QVERIFY(hit == m_window->RTxt || m_window->RTxt->isAncestorOf(hit));
+    const int gapY = (m_window->RTxt->geometry().bottom() + m_window->STxt->geometry().top()) / 2;
+    QCOMPARE(m_window->childAt(QPoint(m_window->RTxt->geometry().center().x(), gapY)),
+             static_cast<QWidget *>(m_window->TXTSol));
+
+    // The receive options lie in front of their frame.
+    const QPoint onHexBox = m_window->R16Chk->geometry().center();
+    QCOMPARE(m_window->childAt(onHexBox), static_cast<QWidget *>(m_window->R16Chk));
+}
+
+void tst_MainFom::windowAtStart()
+{
+    QCOMPARE(m_window->windowTitle(),
+             QStringLiteral("Varnica  Dravik制作：V1.2 2008-09-28 单文件版"));
+    QCOMPARE(m_window->size(), QSize(498, 382));
+    QVERIFY(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(m_window->LastGoodInterval, QStringLiteral("1000"));
+    QCOMPARE(m_window->PendingLeadByte, 0);
+    QCOMPARE(m_window->HoldTicks, quint8(0));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m_window->COMCom));
+}
+
+void tst_MainFom::initialState()
+{
+    MainFom &w = *m_window;
+    QVERIFY(w.CLSChk->isChecked());
+    QVERIFY(w.OntopChk->isChecked());
+    QVERIFY(!w.R16Chk->isChecked());
+    QVERIFY(!w.S16Chk->isChecked());
+    QVERIFY(!w.AutoSChk->isChecked());
+    QVERIFY(!w.GZChk->isChecked());
+    QVERIFY(!w.SCmd->isEnabled());
+    QVERIFY(!w.GZCmd->isEnabled());
+    QVERIFY(w.OCCOMCmd->isEnabled() && w.CLSCmd->isEnabled() && w.ClearCmd->isEnabled());
+    QCOMPARE(w.AutoSTim->interval(), 0);
+    QCOMPARE(w.LOGOTimer->interval(), 900);
+    QVERIFY(w.LOGOTimer->isActive());
+    QCOMPARE(w.ZSSha->fillColor(), controlcolor::black);
+    QCOMPARE(w.dravikZZlab->foreColor(), controlcolor::buttonText);
+    QCOMPARE(w.dravikZZlab->toolTip(), QStringLiteral("Bug反馈请点击这里"));
+    QCOMPARE(w.dravikZZlab->cursor().shape(), Qt::WhatsThisCursor);
+    QCOMPARE(w.TXTSol->cursor().shape(), Qt::SizeVerCursor);
+    QCOMPARE(w.TXTSol->minimum(), 270);
+    QCOMPARE(w.TXTSol->maximum(), 4665);
+    QCOMPARE(w.TXTSol->value(), 3825);
+    QCOMPARE(w.dravikZZlab->font().pointSizeF(), 10.5);
+    QCOMPARE(w.msLab->font().pointSizeF(), 12.0);
+    QVERIFY(w.msLab->font().families().contains(QStringLiteral("宋体")));
+    QVERIFY(!w.msLab->font().bold() && !w.dravikZZlab->font().bold());
+    QVERIFY(w.RTxt->text().isEmpty());
+    QVERIFY(w.STxt->text().startsWith(QStringLiteral(">-")));
+    QVERIFY(w.STxt->text().endsWith(QStringLiteral("-<\r\n")));
+    QVERIFY(w.STxt->text().contains(QStringLiteral(".example")));
+}
+
+void tst_MainFom::comboBoxesOfferTheirItems()
+{
+    const auto itemsOf = [](const QComboBox *combo) {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items;
+    };
+    QCOMPARE(itemsOf(m_window->COMCom),
+             QStringList({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+    QCOMPARE(itemsOf(m_window->BPSCom),
+             QStringList({"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "43000",
+                          "56000", "57600", "115200"}));
+    QCOMPARE(itemsOf(m_window->JYWCom), QStringList({"NONE", "ODD", "EVEN"}));
+    QCOMPARE(itemsOf(m_window->SJWCom), QStringList({"8", "7", "6", "5"}));
+    QCOMPARE(itemsOf(m_window->TZWCom), QStringList({"1", "2"}));
+    for (const QComboBox *combo :
+         {static_cast<QComboBox *>(m_window->COMCom), static_cast<QComboBox *>(m_window->BPSCom),
+          static_cast<QComboBox *>(m_window->JYWCom), static_cast<QComboBox *>(m_window->SJWCom),
+          static_cast<QComboBox *>(m_window->TZWCom)}) {
+        QCOMPARE(combo->currentIndex(), -1);
+        QVERIFY(combo->isEditable());
+    }
+}
+
+void tst_MainFom::focusMovesInTabOrder()
+{
+    MainFom &w = *m_window;
+    // SCmd and GZCmd start disabled and are skipped.
+    const QList<QWidget *> expected{w.COMCom,   w.BPSCom, w.JYWCom, w.SJWCom,   w.TZWCom,
+                                    w.OCCOMCmd, w.R16Chk, w.CLSChk, w.CLSCmd,   w.S16Chk,
+                                    w.AutoSChk, w.AutoSTxt, w.RTxt, w.STxt,     w.OntopChk,
+                                    w.ClearCmd, w.GZChk,  w.COMCom};
+    const auto holder = [&](QWidget *focus) -> QWidget * {
+        for (QWidget *control : expected)
+            if (control == focus || control->isAncestorOf(focus))
+                return control;
+        return focus;
+    };
+    QCOMPARE(holder(QApplication::focusWidget()), expected.first());
+    for (qsizetype i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY2(holder(QApplication::focusWidget()) == expected[i],
+                 qPrintable(QStringLiteral("step %1: focus on %2, expected %3")
+                                .arg(i)
+                                .arg(holder(QApplication::focusWidget())->objectName(),
+                                     expected[i]->objectName())));
+    }
+}
+
+void tst_MainFom::iconIsDrawnWithTransparency()
+{
+    const QImage icon = drawAppIconImage();
+    QCOMPARE(icon.size(), QSize(48, 48));
+    QVERIFY(icon.hasAlphaChannel());
+    QCOMPARE(qAlpha(icon.pixel(0, 47)), 0); // a corner stays transparent
+    int opaque = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            opaque += qAlpha(icon.pixel(x, y)) == 255;
+    QVERIFY(opaque > 48 * 48 / 4);
+    QVERIFY(!m_window->windowIcon().isNull());
+}
+
+void tst_MainFom::errorBoxShowsNumberAndDescription()
+{
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        QCOMPARE(box->buttons().size(), 1);
+        box->button(QMessageBox::Ok)->click();
+    });
+    m_window->ShowError(QStringLiteral("端口未打开"), QStringLiteral("8018"));
+    QCOMPARE(caption, QStringLiteral("错误号码：8018"));
+    QCOMPARE(text, QStringLiteral("错误：端口未打开"));
+    QCOMPARE(icon, QMessageBox::Critical);
+}
+
+QTEST_MAIN(tst_MainFom)
+#include "tst_mainfom.moc"
