@@ -30,13 +30,13 @@ void tst_LineSettings::parsesWhatTheBoxesProduce_data()
                               << int(QSerialPort::OneStop);
     QTest::newRow("odd") << "9600,O,8,1" << 9600 << int(QSerialPort::OddParity) << 8
                          << int(QSerialPort::OneStop);
-    QTest::newRow("even 7 bits two stops") << "115200,E,7,2" << 115200
-                                           << int(QSerialPort::EvenParity) << 7
-                                           << int(QSerialPort::TwoStop);
-    QTest::newRow("odd list rate 43000") << "43000,N,5,2" << 43000 << int(QSerialPort::NoParity)
-                                         << 5 << int(QSerialPort::TwoStop);
-    QTest::newRow("lower-case letter") << "300,e,6,1" << 300 << int(QSerialPort::EvenParity) << 6
-                                       << int(QSerialPort::OneStop);
+    QTest::newRow("even 7 bits two stops")
+        << "115200,E,7,2" << 115200 << int(QSerialPort::EvenParity) << 7
+        << int(QSerialPort::TwoStop);
+    QTest::newRow("odd list rate 43000")
+        << "43000,N,5,2" << 43000 << int(QSerialPort::NoParity) << 5 << int(QSerialPort::TwoStop);
+    QTest::newRow("lower-case letter")
+        << "300,e,6,1" << 300 << int(QSerialPort::EvenParity) << 6 << int(QSerialPort::OneStop);
 }
 
 void tst_LineSettings::parsesWhatTheBoxesProduce()
@@ -100,8 +100,8 @@ void tst_LineSettings::settingsStringTakesTheParityLetter()
 
 void tst_LineSettings::portOrderPutsUsbAdaptersFirst()
 {
-    QStringList names{"ttyS1", "ttyACM0", "ttyS0", "ttyUSB10", "ttyAMA0", "ttyUSB2", "ttyS10",
-                      "ttyS2", "ttyUSB0"};
+    QStringList names{"ttyS1",   "ttyACM0", "ttyS0", "ttyUSB10", "ttyAMA0",
+                      "ttyUSB2", "ttyS10",  "ttyS2", "ttyUSB0"};
     std::sort(names.begin(), names.end(), SystemPortCatalog::comesBefore);
     QCOMPARE(names, QStringList({"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyAMA0", "ttyS0",
                                  "ttyS1", "ttyS2", "ttyS10"}));

@@ -245,10 +245,10 @@ void tst_MainFom::focusMovesInTabOrder()
 {
     MainFom &w = *m_window;
     // SCmd and GZCmd start disabled and are skipped.
-    const QList<QWidget *> expected{w.COMCom,   w.BPSCom, w.JYWCom, w.SJWCom,   w.TZWCom,
-                                    w.OCCOMCmd, w.R16Chk, w.CLSChk, w.CLSCmd,   w.S16Chk,
-                                    w.AutoSChk, w.AutoSTxt, w.RTxt, w.STxt,     w.OntopChk,
-                                    w.ClearCmd, w.GZChk,  w.COMCom};
+    const QList<QWidget *> expected{w.COMCom,   w.BPSCom,   w.JYWCom, w.SJWCom, w.TZWCom,
+                                    w.OCCOMCmd, w.R16Chk,   w.CLSChk, w.CLSCmd, w.S16Chk,
+                                    w.AutoSChk, w.AutoSTxt, w.RTxt,   w.STxt,   w.OntopChk,
+                                    w.ClearCmd, w.GZChk,    w.COMCom};
     const auto holder = [&](QWidget *focus) -> QWidget * {
         for (QWidget *control : expected)
             if (control == focus || control->isAncestorOf(focus))

@@ -161,8 +161,7 @@ void tst_MSComm::refusesToSendWhileClosed()
 {
     MSComm comm;
     QCOMPARE(errorNumberOf([&] { comm.output(QByteArray("x")); }), int(CommError::PortNotOpen));
-    QCOMPARE(errorNumberOf([&] { comm.output(QStringLiteral("x")); }),
-             int(CommError::PortNotOpen));
+    QCOMPARE(errorNumberOf([&] { comm.output(QStringLiteral("x")); }), int(CommError::PortNotOpen));
     QCOMPARE(errorNumberOf([&] { comm.input(); }), int(CommError::PortNotOpen));
 }
 

@@ -20,8 +20,7 @@ public:
     NumberedError(int number, QString description)
         : m_number(number), m_description(std::move(description)),
           m_what(m_description.toStdString())
-    {
-    }
+    {}
 
     int number() const noexcept { return m_number; }
     const QString &description() const noexcept { return m_description; }

@@ -4,8 +4,7 @@
 
 #include <QStringEncoder>
 
-MSComm::MSComm(QObject *parent)
-    : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
+MSComm::MSComm(QObject *parent) : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::handleReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::handleError);
@@ -25,11 +24,9 @@ void MSComm::setPortCatalog(std::shared_ptr<const PortCatalog> catalog)
 void MSComm::setCommPort(qint16 port)
 {
     if (port < 1 || port > 255)
-        throw CommError(CommError::InvalidPortNumber,
-                        QStringLiteral("无效的端口号 %1").arg(port));
+        throw CommError(CommError::InvalidPortNumber, QStringLiteral("无效的端口号 %1").arg(port));
     if (m_port.isOpen())
-        throw CommError(CommError::PortAlreadyOpen,
-                        QStringLiteral("端口已打开，不能更换端口号"));
+        throw CommError(CommError::PortAlreadyOpen, QStringLiteral("端口已打开，不能更换端口号"));
     m_commPort = port;
 }
 
@@ -37,12 +34,13 @@ void MSComm::setSettings(const QString &settings)
 {
     const LineSettings parsed = LineSettings::parse(settings);
     if (m_port.isOpen()) {
-        const bool applied = m_port.setBaudRate(parsed.baudRate) && m_port.setParity(parsed.parity)
-            && m_port.setDataBits(parsed.dataBits) && m_port.setStopBits(parsed.stopBits);
+        const bool applied =
+            m_port.setBaudRate(parsed.baudRate) && m_port.setParity(parsed.parity) &&
+            m_port.setDataBits(parsed.dataBits) && m_port.setStopBits(parsed.stopBits);
         if (!applied)
-            throw CommError(CommError::InvalidPropertyValue,
-                            QStringLiteral("串口不接受设置“%1”：%2")
-                                .arg(settings, m_port.errorString()));
+            throw CommError(
+                CommError::InvalidPropertyValue,
+                QStringLiteral("串口不接受设置“%1”：%2").arg(settings, m_port.errorString()));
     }
     m_settings = parsed;
 }
@@ -92,13 +90,13 @@ void MSComm::setPortOpen(bool open)
 
     const QList<PortEntry> ports = m_catalog->ports();
     if (m_commPort > ports.size())
-        throw CommError(CommError::InvalidPortNumber,
-                        QStringLiteral("没有端口 COM%1（本机有 %2 个串口）")
-                            .arg(m_commPort)
-                            .arg(ports.size()));
+        throw CommError(
+            CommError::InvalidPortNumber,
+            QStringLiteral("没有端口 COM%1（本机有 %2 个串口）").arg(m_commPort).arg(ports.size()));
 
     const QString device = ports.at(m_commPort - 1).device;
     m_port.setPortName(device);
+    m_openDevice = device;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(0);
     if (!m_port.open(QIODevice::ReadWrite))
@@ -120,9 +118,9 @@ void MSComm::throwOpenFailure(const QString &device)
         throw CommError(CommError::PortAlreadyOpen,
                         QStringLiteral("设备 %1 已被占用：%2").arg(device, reason));
     case QSerialPort::UnsupportedOperationError:
-        throw CommError(CommError::InvalidPropertyValue,
-                        QStringLiteral("设备 %1 不接受设置 %2：%3")
-                            .arg(device, m_settings.toString(), reason));
+        throw CommError(
+            CommError::InvalidPropertyValue,
+            QStringLiteral("设备 %1 不接受设置 %2：%3").arg(device, m_settings.toString(), reason));
     default:
         throw CommError(CommError::DeviceUnavailable,
                         QStringLiteral("无法打开设备 %1：%2").arg(device, reason));
@@ -148,7 +146,7 @@ bool MSComm::portOpen() const
 
 QString MSComm::openDevice() const
 {
-    return m_port.isOpen() ? m_port.portName() : QString();
+    return m_port.isOpen() ? m_openDevice : QString();
 }
 
 qint64 MSComm::inBufferCount() const

@@ -24,7 +24,7 @@ class MSComm : public QObject
 public:
     // Event codes read through commEvent().
     enum Event : qint16 {
-        EvReceive = 2,   // received bytes are waiting
+        EvReceive = 2,     // received bytes are waiting
         EvLineLost = 1010, // the device went away while open (the port is closed)
     };
 
@@ -100,4 +100,5 @@ private:
     qint32 m_inputMode = 0;
     qint16 m_rThreshold = 0;
     qint16 m_commEvent = 0;
+    QString m_openDevice;
 };

@@ -48,8 +48,8 @@ QList<PortEntry> SystemPortCatalog::ports() const
     entries.reserve(infos.size());
     for (const QSerialPortInfo &info : infos) {
         QString description = info.systemLocation();
-        const QString detail = info.description().isEmpty() ? info.manufacturer()
-                                                            : info.description();
+        const QString detail =
+            info.description().isEmpty() ? info.manufacturer() : info.description();
         if (!detail.isEmpty())
             description += QStringLiteral(" (%1)").arg(detail);
         entries.append({info.systemLocation(), description});

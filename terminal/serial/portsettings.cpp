@@ -4,12 +4,12 @@ namespace portsettings {
 
 const SettingChoices &ports()
 {
-    static const SettingChoices choices{
-        {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
-         QStringLiteral("COM4"), QStringLiteral("COM5"), QStringLiteral("COM6"),
-         QStringLiteral("COM7"), QStringLiteral("COM8")},
-        QStringLiteral("COM1"),
-        0};
+    static const SettingChoices choices{{QStringLiteral("COM1"), QStringLiteral("COM2"),
+                                         QStringLiteral("COM3"), QStringLiteral("COM4"),
+                                         QStringLiteral("COM5"), QStringLiteral("COM6"),
+                                         QStringLiteral("COM7"), QStringLiteral("COM8")},
+                                        QStringLiteral("COM1"),
+                                        0};
     return choices;
 }
 
@@ -53,8 +53,8 @@ const SettingChoices &stopBits()
 QString settingsString(const QString &baud, const QString &parity, const QString &data,
                        const QString &stop)
 {
-    return baud + QLatin1Char(',') + parity.left(1) + QLatin1Char(',') + data
-        + QLatin1Char(',') + stop;
+    return baud + QLatin1Char(',') + parity.left(1) + QLatin1Char(',') + data + QLatin1Char(',') +
+           stop;
 }
 
 } // namespace portsettings

@@ -14,7 +14,7 @@ struct SettingChoices
 
 namespace portsettings {
 
-const SettingChoices &ports();    // COM1 .. COM8
+const SettingChoices &ports();     // COM1 .. COM8
 const SettingChoices &baudRates(); // 300 .. 115200
 const SettingChoices &parities();  // NONE, ODD, EVEN
 const SettingChoices &dataBits();  // 8, 7, 6, 5

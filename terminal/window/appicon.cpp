@@ -31,8 +31,7 @@ void drawScreen(QPainter &painter, const QRectF &body, const QColor &glass)
     painter.setPen(QPen(QColor(230, 255, 230, 220), 1));
     for (int line = 0; line < 3; ++line) {
         const qreal y = screen.top() + 3 + line * 3;
-        painter.drawLine(QPointF(screen.left() + 2, y),
-                         QPointF(screen.right() - 2 - line * 2, y));
+        painter.drawLine(QPointF(screen.left() + 2, y), QPointF(screen.right() - 2 - line * 2, y));
     }
 }
 

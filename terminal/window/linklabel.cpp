@@ -22,8 +22,7 @@ void LinkLabel::setForeColor(quint32 color)
 void LinkLabel::applyColor()
 {
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText,
-                 controlcolor::toQColor(m_foreColor, QWidget::palette()));
+    pal.setColor(QPalette::WindowText, controlcolor::toQColor(m_foreColor, QWidget::palette()));
     setPalette(pal);
 }
 

@@ -38,8 +38,7 @@ const QString sendBoxGreeting = QStringLiteral(">-http://dravik.blog.example/-<\
 constexpr int clientWidthTwips = 7470;
 constexpr int clientHeightTwips = 5730;
 
-template <typename Widget>
-Widget *place(Widget *widget, int left, int top, int width, int height)
+template <typename Widget> Widget *place(Widget *widget, int left, int top, int width, int height)
 {
     if constexpr (std::is_base_of_v<AutoSizeLabel, Widget>)
         widget->placeAt(twips::toPixels(left, top, width, height));
@@ -192,21 +191,47 @@ void MainFom::createControls()
     dravikZZlab->setCursor(Qt::WhatsThisCursor);
     dravikZZlab->setForeColor(controlcolor::buttonText);
 
-    const QList<std::pair<QObject *, const char *>> names{
-        {StaFra, "StaFra"},     {ClearCmd, "ClearCmd"}, {TXLab, "TXLab"},
-        {RXLab, "RXLab"},       {SLab, "SLab"},         {RLab, "RLab"},
-        {LOGOTimer, "LOGOTimer"}, {CLSChk, "CLSChk"},   {AutoSTim, "AutoSTim"},
-        {SCmd, "SCmd"},         {R16Chk, "R16Chk"},     {SFra, "SFra"},
-        {AutoSTxt, "AutoSTxt"}, {AutoSChk, "AutoSChk"}, {S16Chk, "S16Chk"},
-        {msLab, "msLab"},       {SAutoLab, "SAutoLab"}, {CLSCmd, "CLSCmd"},
-        {OntopChk, "OntopChk"}, {STxt, "STxt"},         {MSComm1, "MSComm1"},
-        {Fra1, "Fra1"},         {COMCom, "COMCom"},     {BPSCom, "BPSCom"},
-        {JYWCom, "JYWCom"},     {SJWCom, "SJWCom"},     {TZWCom, "TZWCom"},
-        {OCCOMCmd, "OCCOMCmd"}, {COMLab, "COMLab"},     {BPSLab, "BPSLab"},
-        {JYWLab, "JYWLab"},     {SJWLab, "SJWLab"},     {TZWLab, "TZWLab"},
-        {ZSSha, "ZSSha"},       {RFra, "RFra"},         {RTxt, "RTxt"},
-        {GZFra, "GZFra"},       {GZCmd, "GZCmd"},       {GZChk, "GZChk"},
-        {TXTSol, "TXTSol"},     {dravikZZlab, "dravikZZlab"}};
+    const QList<std::pair<QObject *, const char *>> names{{StaFra, "StaFra"},
+                                                          {ClearCmd, "ClearCmd"},
+                                                          {TXLab, "TXLab"},
+                                                          {RXLab, "RXLab"},
+                                                          {SLab, "SLab"},
+                                                          {RLab, "RLab"},
+                                                          {LOGOTimer, "LOGOTimer"},
+                                                          {CLSChk, "CLSChk"},
+                                                          {AutoSTim, "AutoSTim"},
+                                                          {SCmd, "SCmd"},
+                                                          {R16Chk, "R16Chk"},
+                                                          {SFra, "SFra"},
+                                                          {AutoSTxt, "AutoSTxt"},
+                                                          {AutoSChk, "AutoSChk"},
+                                                          {S16Chk, "S16Chk"},
+                                                          {msLab, "msLab"},
+                                                          {SAutoLab, "SAutoLab"},
+                                                          {CLSCmd, "CLSCmd"},
+                                                          {OntopChk, "OntopChk"},
+                                                          {STxt, "STxt"},
+                                                          {MSComm1, "MSComm1"},
+                                                          {Fra1, "Fra1"},
+                                                          {COMCom, "COMCom"},
+                                                          {BPSCom, "BPSCom"},
+                                                          {JYWCom, "JYWCom"},
+                                                          {SJWCom, "SJWCom"},
+                                                          {TZWCom, "TZWCom"},
+                                                          {OCCOMCmd, "OCCOMCmd"},
+                                                          {COMLab, "COMLab"},
+                                                          {BPSLab, "BPSLab"},
+                                                          {JYWLab, "JYWLab"},
+                                                          {SJWLab, "SJWLab"},
+                                                          {TZWLab, "TZWLab"},
+                                                          {ZSSha, "ZSSha"},
+                                                          {RFra, "RFra"},
+                                                          {RTxt, "RTxt"},
+                                                          {GZFra, "GZFra"},
+                                                          {GZCmd, "GZCmd"},
+                                                          {GZChk, "GZChk"},
+                                                          {TXTSol, "TXTSol"},
+                                                          {dravikZZlab, "dravikZZlab"}};
     for (const auto &[object, name] : names)
         object->setObjectName(QLatin1String(name));
 }
@@ -215,18 +240,16 @@ void MainFom::createControls()
 // first lies in front: raise them from the back to the front.
 void MainFom::setStackingOrder()
 {
-    const QList<QWidget *> windowChildren{
-        StaFra, CLSChk, SCmd, R16Chk, SFra, CLSCmd, OntopChk, STxt, Fra1,
-        RFra,   RTxt,   GZFra, TXTSol, dravikZZlab};
+    const QList<QWidget *> windowChildren{StaFra, CLSChk, SCmd, R16Chk, SFra,  CLSCmd, OntopChk,
+                                          STxt,   Fra1,   RFra, RTxt,   GZFra, TXTSol, dravikZZlab};
     for (auto it = windowChildren.rbegin(); it != windowChildren.rend(); ++it)
         (*it)->raise();
 
-    const QList<QList<QWidget *>> frameChildren{
-        {ClearCmd, TXLab, RXLab, SLab, RLab},
-        {AutoSTxt, AutoSChk, S16Chk, msLab, SAutoLab},
-        {COMCom, BPSCom, JYWCom, SJWCom, TZWCom, OCCOMCmd, COMLab, BPSLab, JYWLab, SJWLab,
-         TZWLab, ZSSha},
-        {GZCmd, GZChk}};
+    const QList<QList<QWidget *>> frameChildren{{ClearCmd, TXLab, RXLab, SLab, RLab},
+                                                {AutoSTxt, AutoSChk, S16Chk, msLab, SAutoLab},
+                                                {COMCom, BPSCom, JYWCom, SJWCom, TZWCom, OCCOMCmd,
+                                                 COMLab, BPSLab, JYWLab, SJWLab, TZWLab, ZSSha},
+                                                {GZCmd, GZChk}};
     for (const QList<QWidget *> &children : frameChildren)
         for (auto it = children.rbegin(); it != children.rend(); ++it)
             (*it)->raise();
@@ -234,10 +257,9 @@ void MainFom::setStackingOrder()
 
 void MainFom::setTabOrder()
 {
-    const QList<QWidget *> focusOrder{COMCom,   BPSCom,   JYWCom,   SJWCom,  TZWCom,
-                                      OCCOMCmd, R16Chk,   CLSChk,   CLSCmd,  S16Chk,
-                                      AutoSChk, AutoSTxt, RTxt,     STxt,    OntopChk,
-                                      ClearCmd, SCmd,     GZCmd,    GZChk};
+    const QList<QWidget *> focusOrder{
+        COMCom,   BPSCom,   JYWCom, SJWCom, TZWCom,   OCCOMCmd, R16Chk, CLSChk, CLSCmd, S16Chk,
+        AutoSChk, AutoSTxt, RTxt,   STxt,   OntopChk, ClearCmd, SCmd,   GZCmd,  GZChk};
     for (qsizetype i = 1; i < focusOrder.size(); ++i)
         QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
 }

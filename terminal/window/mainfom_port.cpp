@@ -50,10 +50,9 @@ void MainFom::OCCOMCmdClick()
                 box->chooseIndex(choices->defaultIndex);
 
         MSComm1->setCommPort(static_cast<qint16>(COMCom->currentIndex() + 1));
-        MSComm1->setSettings(portsettings::settingsString(BPSCom->currentText(),
-                                                          JYWCom->currentText(),
-                                                          SJWCom->currentText(),
-                                                          TZWCom->currentText()));
+        MSComm1->setSettings(
+            portsettings::settingsString(BPSCom->currentText(), JYWCom->currentText(),
+                                         SJWCom->currentText(), TZWCom->currentText()));
         MSComm1->setInputLen(0);
         MSComm1->setInputMode(1);
         MSComm1->setRThreshold(1);

@@ -86,8 +86,9 @@ QByteArray PtyPair::readExactly(qsizetype count, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         pollfd pfd{m_master, POLLIN, 0};
         if (::poll(&pfd, 1, 5) > 0) {
-            const ssize_t n = ::read(m_master, buffer,
-                                     size_t(std::min<qsizetype>(sizeof buffer, count - result.size())));
+            const ssize_t n =
+                ::read(m_master, buffer,
+                       size_t(std::min<qsizetype>(sizeof buffer, count - result.size())));
             if (n > 0)
                 result.append(buffer, n);
         }
@@ -105,16 +106,27 @@ termios PtyPair::deviceAttributes() const
 int baudOf(const termios &attributes)
 {
     switch (cfgetospeed(&attributes)) {
-    case B300: return 300;
-    case B600: return 600;
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return -1;
+    case B300:
+        return 300;
+    case B600:
+        return 600;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return -1;
     }
 }

@@ -1,0 +1,221 @@
+#include "controlcolor.h"
+#include "dropdowncombo.h"
+#include "intervaltimer.h"
+#include "lampshape.h"
+#include "mainfom.h"
+#include "mscomm.h"
+#include "ptypair.h"
+#include "recordingdialogs.h"
+#include "testcatalog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTest>
+
+class tst_PortOpenClose : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void altKOpensWithDefaultsAndClosesAgain();
+    void chosenSettingsReachTheLine();
+    void typedTextFallsBackToTheDefaultItem();
+    void portHeldElsewhereIsReportedAsOccupied();
+    void missingPortIsReportedAsMissing();
+    void otherFailuresGoToTheErrorBox();
+    void clickStopsRunningAutoSendFirst();
+
+private:
+    void useDevices(const QStringList &devices);
+    void expectClosed();
+
+    MainFom *m_window = nullptr;
+    PtyPair *m_line = nullptr;
+    RecordingDialogs::Record m_dialogs;
+};
+
+void tst_PortOpenClose::init()
+{
+    m_dialogs = {};
+    m_line = new PtyPair;
+    QVERIFY(m_line->isValid());
+    m_window = new MainFom;
+    m_window->setDialogs(std::make_unique<RecordingDialogs>(&m_dialogs));
+    useDevices({m_line->devicePath()});
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void tst_PortOpenClose::cleanup()
+{
+    delete m_window;
+    delete m_line;
+}
+
+void tst_PortOpenClose::useDevices(const QStringList &devices)
+{
+    m_window->MSComm1->setPortCatalog(TestCatalog::of(devices));
+}
+
+void tst_PortOpenClose::expectClosed()
+{
+    MainFom &w = *m_window;
+    QVERIFY(!w.MSComm1->portOpen());
+    QCOMPARE(w.OCCOMCmd->text(), QStringLiteral("打开串口(&K)"));
+    QCOMPARE(w.ZSSha->fillColor(), controlcolor::black);
+    for (QWidget *box : {w.COMCom, w.BPSCom, w.JYWCom, w.SJWCom, w.TZWCom})
+        QVERIFY(box->isEnabled());
+    QVERIFY(!w.SCmd->isEnabled());
+}
+
+void tst_PortOpenClose::altKOpensWithDefaultsAndClosesAgain()
+{
+    MainFom &w = *m_window;
+    // An access key clicks its button the way a mouse does, with the
+    // button's short pressed-down animation.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(w.MSComm1->portOpen());
+    QCOMPARE(w.MSComm1->commPort(), qint16(1));
+    QCOMPARE(w.MSComm1->settings(), QStringLiteral("4800,N,8,1"));
+    QCOMPARE(w.MSComm1->inputLen(), qint16(0));
+    QCOMPARE(w.MSComm1->inputMode(), 1);
+    QCOMPARE(w.MSComm1->rThreshold(), qint16(1));
+    const termios line = m_line->deviceAttributes();
+    QCOMPARE(baudOf(line), 4800);
+    QVERIFY(!(line.c_cflag & CSTOPB));
+
+    QCOMPARE(w.ZSSha->fillColor(), controlcolor::green);
+    QCOMPARE(w.OCCOMCmd->text(), QStringLiteral("关闭串口(&K)"));
+    for (QWidget *box : {w.COMCom, w.BPSCom, w.JYWCom, w.SJWCom, w.TZWCom})
+        QVERIFY(!box->isEnabled());
+    QVERIFY(w.SCmd->isEnabled());
+    // The boxes now show their defaults as chosen items.
+    QCOMPARE(w.COMCom->currentIndex(), 0);
+    QCOMPARE(w.BPSCom->currentIndex(), 4);
+    QCOMPARE(w.BPSCom->currentText(), QStringLiteral("4800"));
+    QCOMPARE(w.JYWCom->currentIndex(), 0);
+    QCOMPARE(w.SJWCom->currentIndex(), 0);
+    QCOMPARE(w.TZWCom->currentIndex(), 0);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(!w.MSComm1->portOpen());
+    expectClosed();
+    QVERIFY(m_dialogs.shown.isEmpty());
+}
+
+void tst_PortOpenClose::chosenSettingsReachTheLine()
+{
+    MainFom &w = *m_window;
+    PtyPair second;
+    useDevices({m_line->devicePath(), second.devicePath()});
+    w.COMCom->chooseIndex(1);
+    w.BPSCom->chooseIndex(11);
+    w.JYWCom->chooseIndex(2);
+    w.SJWCom->chooseIndex(1);
+    w.TZWCom->chooseIndex(1);
+    w.OCCOMCmd->click();
+    QVERIFY(w.MSComm1->portOpen());
+    QCOMPARE(w.MSComm1->commPort(), qint16(2));
+    QCOMPARE(w.MSComm1->settings(), QStringLiteral("115200,E,7,2"));
+    QCOMPARE(w.MSComm1->openDevice(), second.devicePath());
+    QCOMPARE(baudOf(second.deviceAttributes()), 115200);
+    QVERIFY(second.deviceAttributes().c_cflag & CSTOPB);
+    w.OCCOMCmd->click();
+    expectClosed();
+}
+
+void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
+{
+    MainFom &w = *m_window;
+    PtyPair second;
+    useDevices({m_line->devicePath(), second.devicePath()});
+    w.COMCom->lineEdit()->selectAll();
+    QTest::keyClicks(w.COMCom->lineEdit(), "COM2");
+    w.BPSCom->lineEdit()->selectAll();
+    QTest::keyClicks(w.BPSCom->lineEdit(), "9600");
+    QCOMPARE(w.BPSCom->currentIndex(), -1);
+
+    w.OCCOMCmd->click();
+    // The port number comes from the chosen item, never from the text.
+    QCOMPARE(w.MSComm1->commPort(), qint16(1));
+    QCOMPARE(w.MSComm1->settings(), QStringLiteral("4800,N,8,1"));
+    QCOMPARE(w.COMCom->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(w.BPSCom->currentText(), QStringLiteral("4800"));
+}
+
+void tst_PortOpenClose::portHeldElsewhereIsReportedAsOccupied()
+{
+    QSerialPort holder(m_line->devicePath());
+    QVERIFY(holder.open(QIODevice::ReadWrite));
+    m_window->OCCOMCmd->click();
+    QCOMPARE(m_dialogs.shown.size(), 1);
+    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(m_dialogs.shown[0].caption, QStringLiteral("Varnica"));
+    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("此串口被占用   "));
+    expectClosed();
+    // What was written before the failure stays: the boxes show their defaults.
+    QCOMPARE(m_window->COMCom->currentIndex(), 0);
+
+    // Once the other program lets go the same click opens it.
+    holder.close();
+    m_window->OCCOMCmd->click();
+    QVERIFY(m_window->MSComm1->portOpen());
+}
+
+void tst_PortOpenClose::missingPortIsReportedAsMissing()
+{
+    m_window->COMCom->chooseIndex(7); // COM8: only one port is present
+    m_window->OCCOMCmd->click();
+    QCOMPARE(m_dialogs.shown.size(), 1);
+    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(m_dialogs.shown[0].caption, QStringLiteral("Varnica"));
+    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("没有此串口   "));
+    expectClosed();
+
+    useDevices({QStringLiteral("/dev/varnica-unplugged")});
+    m_window->COMCom->chooseIndex(0);
+    m_window->OCCOMCmd->click();
+    QCOMPARE(m_dialogs.shown.size(), 2);
+    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("没有此串口   "));
+}
+
+void tst_PortOpenClose::otherFailuresGoToTheErrorBox()
+{
+    // /dev/null opens but is no terminal: the line refuses every setting.
+    useDevices({QStringLiteral("/dev/null")});
+    m_window->OCCOMCmd->click();
+    QCOMPARE(m_dialogs.shown.size(), 1);
+    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("critical"));
+    QVERIFY(m_dialogs.shown[0].caption.startsWith(QStringLiteral("错误号码：")));
+    QVERIFY(m_dialogs.shown[0].text.startsWith(QStringLiteral("错误：")));
+    QVERIFY(m_dialogs.shown[0].text.size() > 3);
+    expectClosed();
+}
+
+void tst_PortOpenClose::clickStopsRunningAutoSendFirst()
+{
+    MainFom &w = *m_window;
+    w.OCCOMCmd->click();
+    QVERIFY(w.MSComm1->portOpen());
+    // Auto-send running: its three controls locked, the timer ticking.
+    w.AutoSChk->setChecked(true);
+    w.S16Chk->setEnabled(false);
+    w.AutoSChk->setEnabled(false);
+    w.AutoSTxt->setEnabled(false);
+    w.AutoSTim->setInterval(1000);
+    w.SCmd->setText(QStringLiteral("停止自动发送(&S)"));
+
+    w.OCCOMCmd->click();
+    expectClosed();
+    QCOMPARE(w.AutoSTim->interval(), 0);
+    QVERIFY(w.S16Chk->isEnabled() && w.AutoSChk->isEnabled() && w.AutoSTxt->isEnabled());
+    QCOMPARE(w.SCmd->text(), QStringLiteral("开始自动发送(&S)"));
+}
+
+QTEST_MAIN(tst_PortOpenClose)
+#include "tst_portopenclose.moc"
