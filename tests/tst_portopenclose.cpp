@@ -113,6 +113,10 @@ void tst_PortOpenClose::chosenSettingsReachTheLine()
     MainFom &w = *m_window;
     PtyPair second;
     useDevices({m_line->devicePath(), second.devicePath()});
+    // The list names the device behind each port.
+    w.COMCom->showPopup();
+    QCOMPARE(w.COMCom->itemData(1, Qt::ToolTipRole).toString(), second.devicePath());
+    w.COMCom->hidePopup();
     w.COMCom->chooseIndex(1);
     w.BPSCom->chooseIndex(11);
     w.JYWCom->chooseIndex(2);

@@ -59,6 +59,12 @@ void DropDownCombo::guardTypedText(int index)
         m_typed = false;
 }
 
+void DropDownCombo::showPopup()
+{
+    emit popupAboutToShow();
+    QComboBox::showPopup();
+}
+
 void DropDownCombo::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

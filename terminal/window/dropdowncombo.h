@@ -22,6 +22,12 @@ public:
     // No item chosen, the given text shown.
     void showUnchosenText(const QString &text);
 
+    void showPopup() override;
+
+signals:
+    // Just before the list drops down: a chance to refresh item details.
+    void popupAboutToShow();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;

@@ -280,6 +280,7 @@ void MainFom::connectHandlers()
     connect(LOGOTimer, &QTimer::timeout, this, &MainFom::LOGOTimerTimer);
     connect(OntopChk, &QCheckBox::toggled, this, &MainFom::OntopChkClick);
     connect(dravikZZlab, &LinkLabel::clicked, this, &MainFom::dravikZZlabClick);
+    connect(COMCom, &DropDownCombo::popupAboutToShow, this, &MainFom::showPortDevicesAsToolTips);
     LOGOTimer->start();
 }
 
@@ -292,6 +293,17 @@ void MainFom::centreOnScreen()
     QRect frame(QPoint(0, 0), size());
     frame.moveCenter(area.center());
     move(frame.topLeft());
+}
+
+// Each port item names the device it leads to, as the catalog sees it now.
+void MainFom::showPortDevicesAsToolTips()
+{
+    const QList<PortEntry> ports = MSComm1->portCatalog()->ports();
+    for (int i = 0; i < COMCom->count(); ++i) {
+        const QString tip = i < ports.size() ? ports[i].description
+                                             : QStringLiteral("（本机没有这个串口）");
+        COMCom->setItemData(i, tip, Qt::ToolTipRole);
+    }
 }
 
 void MainFom::FormLoad()

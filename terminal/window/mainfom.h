@@ -134,6 +134,7 @@ private:
     void setTabOrder();
     void connectHandlers();
     void centreOnScreen();
+    void showPortDevicesAsToolTips();
 
     std::unique_ptr<Dialogs> m_dialogs;
 };
