@@ -194,10 +194,15 @@ void MSComm::handleReadyRead()
 
 void MSComm::handleError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+    if (!m_port.isOpen())
         return;
-    // The device went away (unplugged adapter, hung-up line). Keeping the
-    // port open would only spin on a descriptor that never yields data again.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    // The device went away (unplugged adapter, hung-up line): every read now
+    // fails at once. Keeping the port open would only spin on a descriptor
+    // that never yields data again, so close it and say so once.
+    const QString reason = m_port.errorString();
     m_port.close();
-    raise(EvLineLost);
+    m_port.clearError();
+    emit lineLost(reason);
 }

@@ -84,6 +84,9 @@ public:
 
 signals:
     void onComm();
+    // The device went away while open (adapter unplugged, the other side hung
+    // up). The port has been closed; portOpen() reads false.
+    void lineLost(const QString &reason);
 
 private:
     void handleReadyRead();

@@ -268,6 +268,7 @@ void MainFom::connectHandlers()
 {
     connect(OCCOMCmd, &QPushButton::clicked, this, &MainFom::OCCOMCmdClick);
     connect(MSComm1, &MSComm::onComm, this, &MainFom::MSComm1OnComm);
+    connect(MSComm1, &MSComm::lineLost, this, &MainFom::MSComm1LineLost);
     connect(GZCmd, &QPushButton::clicked, this, &MainFom::GZCmdClick);
     connect(GZChk, &QCheckBox::toggled, this, &MainFom::GZChkClick);
     connect(CLSCmd, &QPushButton::clicked, this, &MainFom::CLSCmdClick);
@@ -300,8 +301,8 @@ void MainFom::showPortDevicesAsToolTips()
 {
     const QList<PortEntry> ports = MSComm1->portCatalog()->ports();
     for (int i = 0; i < COMCom->count(); ++i) {
-        const QString tip = i < ports.size() ? ports[i].description
-                                             : QStringLiteral("（本机没有这个串口）");
+        const QString tip =
+            i < ports.size() ? ports[i].description : QStringLiteral("（本机没有这个串口）");
         COMCom->setItemData(i, tip, Qt::ToolTipRole);
     }
 }

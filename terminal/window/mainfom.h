@@ -59,6 +59,7 @@ public:
     void FormLoad();
     void FormResize();
     void OCCOMCmdClick();
+    void MSComm1LineLost();
     void MSComm1OnComm();
     void GZCmdClick();
     void GZChkClick();
@@ -135,6 +136,7 @@ private:
     void connectHandlers();
     void centreOnScreen();
     void showPortDevicesAsToolTips();
+    void showPortClosed();
 
     std::unique_ptr<Dialogs> m_dialogs;
 };

@@ -36,11 +36,7 @@ void MainFom::OCCOMCmdClick()
 
         if (MSComm1->portOpen()) {
             MSComm1->setPortOpen(false);
-            OCCOMCmd->setText(openCaption);
-            ZSSha->setFillColor(controlcolor::black);
-            for (const auto &[box, choices] : settingBoxes)
-                box->setEnabled(true);
-            SCmd->setEnabled(false);
+            showPortClosed();
             return;
         }
 
@@ -73,4 +69,24 @@ void MainFom::OCCOMCmdClick()
     } catch (const std::exception &error) {
         ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
     }
+}
+
+void MainFom::showPortClosed()
+{
+    OCCOMCmd->setText(openCaption);
+    ZSSha->setFillColor(controlcolor::black);
+    for (DropDownCombo *box : {COMCom, BPSCom, JYWCom, SJWCom, TZWCom})
+        box->setEnabled(true);
+    SCmd->setEnabled(false);
+}
+
+// The serial control closed the port because the device went away: show the
+// window as closed, stop auto-send, and tell the user once.
+void MainFom::MSComm1LineLost()
+{
+    if (AutoSTim->interval() != 0)
+        stopAutoSend();
+    showPortClosed();
+    ShowError(QStringLiteral("串口连接已断开（设备已拔出或对方已挂断），端口已关闭"),
+              QString::number(CommError::ReadFailed));
 }

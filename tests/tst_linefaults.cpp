@@ -1,0 +1,77 @@
+#include "controlcolor.h"
+#include "dropdowncombo.h"
+#include "lampshape.h"
+#include "mainfom.h"
+#include "mscomm.h"
+#include "ptypair.h"
+#include "recordingdialogs.h"
+#include "testcatalog.h"
+
+#include <QPushButton>
+#include <QTest>
+
+#include <sys/resource.h>
+
+namespace {
+
+double cpuSecondsUsed()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+class tst_LineFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hangUpClosesThePortOnceAndQuietly();
+};
+
+void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
+{
+    RecordingDialogs::Record dialogs;
+    auto line = std::make_unique<PtyPair>();
+    MainFom window;
+    window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
+    window.MSComm1->setPortCatalog(TestCatalog::of({line->devicePath()}));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    window.OCCOMCmd->click();
+    QVERIFY(window.MSComm1->portOpen());
+    QVERIFY(line->write("before the fault"));
+    QTest::qWait(100);
+
+    line->hangUp();
+    QTRY_VERIFY(!window.MSComm1->portOpen());
+
+    // No busy loop on a dead descriptor: the process stays near idle.
+    const double cpuBefore = cpuSecondsUsed();
+    QTest::qWait(1000);
+    QVERIFY2(cpuSecondsUsed() - cpuBefore < 0.3,
+             qPrintable(QString::number(cpuSecondsUsed() - cpuBefore)));
+
+    // One error box, and a window that shows the port closed.
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(dialogs.shown[0].kind, QStringLiteral("critical"));
+    QCOMPARE(window.OCCOMCmd->text(), QStringLiteral("打开串口(&K)"));
+    QCOMPARE(window.ZSSha->fillColor(), controlcolor::black);
+    QVERIFY(!window.SCmd->isEnabled());
+    QVERIFY(window.COMCom->isEnabled());
+
+    // Once a line is back, the same button opens it.
+    line = std::make_unique<PtyPair>();
+    window.MSComm1->setPortCatalog(TestCatalog::of({line->devicePath()}));
+    window.OCCOMCmd->click();
+    QVERIFY(window.MSComm1->portOpen());
+    QCOMPARE(window.ZSSha->fillColor(), controlcolor::green);
+    QCOMPARE(dialogs.shown.size(), 1);
+}
+
+QTEST_MAIN(tst_LineFaults)
+#include "tst_linefaults.moc"
