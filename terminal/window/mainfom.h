@@ -139,4 +139,13 @@ private:
     void showPortClosed();
 
     std::unique_ptr<Dialogs> m_dialogs;
+
+    // The send path's helpers (mainfom_send.cpp).
+    void sendAsText(const QString &text);
+    void sendAsHex(const QString &text);
+    void addToSendCount(double amount);
+    void showSendError(const QString &description, const QString &number);
+    // True while the error box of a failed send is open: auto-send ticks
+    // that come meanwhile send nothing.
+    bool m_sendErrorOpen = false;
 };

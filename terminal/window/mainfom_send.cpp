@@ -2,11 +2,30 @@
 // interval box.
 #include "mainfom.h"
 
+#include "autosendinterval.h"
+#include "autosizelabel.h"
+#include "bytecount.h"
+#include "commerror.h"
+#include "dialogs.h"
+#include "hexscan.h"
 #include "intervaltimer.h"
+#include "mscomm.h"
+#include "sendbox.h"
+#include "sendtext.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
+
+namespace {
+
+const QString singleSendCaption = QStringLiteral("发送(&S)");
+const QString startAutoSendCaption = QStringLiteral("开始自动发送(&S)");
+const QString stopAutoSendCaption = QStringLiteral("停止自动发送(&S)");
+
+} // namespace
 
 void MainFom::stopAutoSend()
 {
@@ -14,15 +33,109 @@ void MainFom::stopAutoSend()
     S16Chk->setEnabled(true);
     AutoSChk->setEnabled(true);
     AutoSTxt->setEnabled(true);
-    SCmd->setText(QStringLiteral("开始自动发送(&S)"));
+    SCmd->setText(startAutoSendCaption);
 }
 
-void MainFom::SendData() {}
+void MainFom::SendData()
+{
+    try {
+        const bool asHex = S16Chk->isChecked();
+        const QString text = STxt->text();
+        if (asHex)
+            sendAsHex(text);
+        else
+            sendAsText(text);
+    } catch (const NumberedError &error) {
+        showSendError(error.description(), QString::number(error.number()));
+    } catch (const std::exception &error) {
+        showSendError(QString::fromLocal8Bit(error.what()), QString::number(0));
+    }
+}
 
-void MainFom::SCmdClick() {}
+// One write of the whole text; the count grows only once it is out.
+void MainFom::sendAsText(const QString &text)
+{
+    const QByteArray bytes = textToLineBytes(text);
+    MSComm1->output(bytes);
+    addToSendCount(double(bytes.size()));
+}
 
-void MainFom::AutoSChkClick() {}
+// One write per byte, each counted as soon as it is out. A character that is
+// not hexadecimal ends the send quietly; what went out before stays counted.
+void MainFom::sendAsHex(const QString &text)
+{
+    scanHexBytes(text, [this](quint8 byte) {
+        MSComm1->output(QByteArray(1, char(byte)));
+        addToSendCount(1);
+    });
+}
 
-void MainFom::AutoSTimTimer() {}
+void MainFom::addToSendCount(double amount)
+{
+    TXLab->setText(addToCount(TXLab->text(), amount));
+}
 
-void MainFom::AutoSTxtChange() {}
+void MainFom::showSendError(const QString &description, const QString &number)
+{
+    const QScopedValueRollback errorOpen(m_sendErrorOpen, true);
+    ShowError(description, number);
+}
+
+void MainFom::SCmdClick()
+{
+    try {
+        if (!AutoSChk->isChecked()) {
+            SendData();
+            return;
+        }
+        if (AutoSTim->interval() != 0) {
+            stopAutoSend();
+            return;
+        }
+
+        // An interval that cannot run is refused before anything is locked.
+        const int interval = autoSendInterval(AutoSTxt->text());
+        S16Chk->setEnabled(false);
+        AutoSChk->setEnabled(false);
+        AutoSTxt->setEnabled(false);
+        try {
+            AutoSTim->setInterval(interval);
+        } catch (...) {
+            stopAutoSend();
+            throw;
+        }
+        SCmd->setText(stopAutoSendCaption);
+    } catch (const NumberedError &error) {
+        ShowError(error.description(), QString::number(error.number()));
+    } catch (const std::exception &error) {
+        ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
+    }
+}
+
+void MainFom::AutoSChkClick()
+{
+    SCmd->setText(AutoSChk->isChecked() ? startAutoSendCaption : singleSendCaption);
+}
+
+void MainFom::AutoSTimTimer()
+{
+    if (m_sendErrorOpen)
+        return;
+    if (MSComm1->portOpen())
+        SendData();
+}
+
+// Runs on every change of the box, its own restoring assignment included
+// (that inner pass finds the restored text good and records it).
+void MainFom::AutoSTxtChange()
+{
+    if (!isIntervalText(AutoSTxt->text())) {
+        AutoSTxt->setText(LastGoodInterval);
+        try {
+            dialogs().beep();
+        } catch (...) {
+            // A beep that fails leaves the restored text in place.
+        }
+    }
+    LastGoodInterval = AutoSTxt->text();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+// The bytes that the send box's text puts on the line in text mode: GBK, one
+// byte for ASCII and the other single-byte codes, two for a double-byte
+// character. A character outside GBK goes out as the code page's substitute
+// "?" (one byte); a surrogate pair is one character and so one "?", and so is
+// a surrogate without its partner. Every character thus owns whole bytes of
+// the result, and the send count of a text is the size of its bytes.
+//
+// Throws NumberedError when the system offers no GBK conversion.
+QByteArray textToLineBytes(QStringView text);

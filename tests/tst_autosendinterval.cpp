@@ -1,0 +1,79 @@
+#include "autosendinterval.h"
+#include "commerror.h"
+
+#include <QTest>
+
+class TestAutoSendInterval : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void intervalText_data();
+    void intervalText();
+    void interval_data();
+    void interval();
+};
+
+void TestAutoSendInterval::intervalText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("empty") << QString() << true;
+    QTest::newRow("digits") << u"1000"_qs << true;
+    QTest::newRow("leading zeros") << u"0050"_qs << true;
+    QTest::newRow("minus") << u"-5"_qs << false;
+    QTest::newRow("point") << u"1.5"_qs << false;
+    QTest::newRow("space") << u"1 0"_qs << false;
+    QTest::newRow("hex prefix") << u"0x10"_qs << false;
+    QTest::newRow("full-width digit") << u"\uff15"_qs << false;
+    QTest::newRow("arabic-indic digit") << u"\u0665"_qs << false;
+}
+
+void TestAutoSendInterval::intervalText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QCOMPARE(isIntervalText(text), accepted);
+}
+
+void TestAutoSendInterval::interval_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("milliseconds"); // 0: refused
+    QTest::addColumn<int>("errorNumber");
+
+    QTest::newRow("ordinary") << u"500"_qs << 500 << 0;
+    QTest::newRow("leading zeros") << u"000500"_qs << 500 << 0;
+    QTest::newRow("longest") << u"2147483647"_qs << 2147483647 << 0;
+    QTest::newRow("longest behind zeros") << u"0002147483647"_qs << 2147483647 << 0;
+    QTest::newRow("empty") << QString() << 0 << int(NumberedError::TypeMismatch);
+    QTest::newRow("not a number") << u"5x"_qs << 0 << int(NumberedError::TypeMismatch);
+    QTest::newRow("zero") << u"0"_qs << 0 << 380;
+    QTest::newRow("zeros") << u"0000"_qs << 0 << 380;
+    QTest::newRow("one too long") << u"2147483648"_qs << 0 << int(NumberedError::Overflow);
+    QTest::newRow("beyond 64 bits")
+        << u"99999999999999999999999"_qs << 0 << int(NumberedError::Overflow);
+}
+
+void TestAutoSendInterval::interval()
+{
+    QFETCH(QString, text);
+    QFETCH(int, milliseconds);
+    QFETCH(int, errorNumber);
+
+    if (errorNumber == 0) {
+        QCOMPARE(autoSendInterval(text), milliseconds);
+        return;
+    }
+    try {
+        autoSendInterval(text);
+        QFAIL("the interval was not refused");
+    } catch (const NumberedError &error) {
+        QCOMPARE(error.number(), errorNumber);
+        QVERIFY(!error.description().isEmpty());
+    }
+}
+
+QTEST_APPLESS_MAIN(TestAutoSendInterval)
+#include "tst_autosendinterval.moc"

@@ -1,0 +1,364 @@
+#include "autosizelabel.h"
+#include "intervaltimer.h"
+#include "mainfom.h"
+#include "mscomm.h"
+#include "ptypair.h"
+#include "recordingdialogs.h"
+#include "sendbox.h"
+#include "testcatalog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString startAutoSend = QStringLiteral("开始自动发送(&S)");
+
+// A window whose COM1 is a pseudo-terminal, with its boxes recorded.
+struct Terminal
+{
+    PtyPair line;
+    RecordingDialogs::Record dialogs;
+    MainFom window;
+
+    Terminal()
+    {
+        window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
+        window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
+        window.show();
+    }
+    bool open()
+    {
+        window.OCCOMCmd->click();
+        return window.MSComm1->portOpen() && window.SCmd->isEnabled();
+    }
+    void send(const QString &text, bool asHex)
+    {
+        window.S16Chk->setChecked(asHex);
+        window.STxt->setText(text);
+        window.SCmd->click();
+    }
+    void startAutoSend(const QString &interval)
+    {
+        window.AutoSTxt->setText(interval);
+        window.AutoSChk->setChecked(true);
+        window.SCmd->click();
+    }
+    QString count() const { return window.TXLab->text(); }
+    // Whether S16Chk, AutoSChk and AutoSTxt, which auto-send locks, are usable.
+    QList<bool> sendOptions() const
+    {
+        return {window.S16Chk->isEnabled(), window.AutoSChk->isEnabled(),
+                window.AutoSTxt->isEnabled()};
+    }
+    // Whatever arrives within a short while; for asserting that nothing does.
+    QByteArray straggling() { return line.read(300, 50); }
+};
+
+const QList<bool> unlocked{true, true, true};
+const QList<bool> locked{false, false, false};
+
+} // namespace
+
+class TestMainFomSend : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sendOnce_data();
+    void sendOnce();
+    void hexWritesEachByteBeforeCountingIt();
+    void countAndModeFollowEachSend();
+    void failedWriteShowsErrorAndWindowStaysUsable();
+    void intervalBoxChecksEveryChange();
+    void intervalBoxRejectsSingleCharacters_data();
+    void intervalBoxRejectsSingleCharacters();
+    void sendButtonStates();
+    void autoSendSendsEachPeriodWhileOpen();
+    void openCloseButtonStopsAutoSend();
+    void unusableIntervalsAreRefused_data();
+    void unusableIntervalsAreRefused();
+    void ticksWaitWhileSendErrorIsOpen();
+};
+
+void TestMainFomSend::sendOnce_data()
+{
+    QTest::addColumn<bool>("asHex");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("hex pairs") << true << u"01 02 FF"_qs << QByteArray::fromHex("0102ff");
+    QTest::newRow("hex odd runs") << true << u"ABC DEF"_qs << QByteArray::fromHex("ab0cde0f");
+    QTest::newRow("hex ends at letters") << true << u"12 zz 34"_qs << QByteArray::fromHex("12");
+    QTest::newRow("hex single digit") << true << u"7"_qs << QByteArray::fromHex("07");
+    QTest::newRow("hex 0x prefix") << true << u"0x12"_qs << QByteArray();
+    QTest::newRow("text with Chinese") << false << u"AB中"_qs << QByteArray::fromHex("4142d6d0");
+    QTest::newRow("text two lines") << false << u"A\nB"_qs << QByteArray("A\r\nB");
+    QTest::newRow("text empty") << false << QString() << QByteArray();
+    QTest::newRow("text, long") << false << QString(40000, u'A') << QByteArray(40000, 'A');
+    // 32767 characters; the lone digit in the last position still goes out.
+    QTest::newRow("hex, long") << true << QString(u"00"_qs).repeated(16383) + u'7'
+                               << QByteArray(16383, '\0') + QByteArray::fromHex("07");
+}
+
+void TestMainFomSend::sendOnce()
+{
+    QFETCH(bool, asHex);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.send(text, asHex);
+
+    QCOMPARE(terminal.count(), QString::number(bytes.size()));
+    if (!bytes.isEmpty())
+        QVERIFY(terminal.line.readExactly(bytes.size(), 20000) == bytes);
+    QCOMPARE(terminal.straggling().toHex(' '), QByteArray());
+    QVERIFY(terminal.dialogs.shown.isEmpty());
+    QCOMPARE(terminal.dialogs.beeps, 0);
+}
+
+// A count that fails after the first byte shows that the byte was written on
+// its own before it was counted, and that nothing followed it.
+void TestMainFomSend::hexWritesEachByteBeforeCountingIt()
+{
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.window.TXLab->setText(u"x"_qs);
+    terminal.send(u"01 02 03"_qs, true);
+
+    QCOMPARE(terminal.line.readExactly(1).toHex(), QByteArray("01"));
+    QCOMPARE(terminal.straggling(), QByteArray());
+    QCOMPARE(terminal.dialogs.shown.size(), 1);
+    QCOMPARE(terminal.dialogs.shown[0].caption, u"错误号码：13"_qs);
+}
+
+void TestMainFomSend::countAndModeFollowEachSend()
+{
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.send(u"41"_qs, true);
+    QCOMPARE(terminal.count(), u"1"_qs);
+    terminal.window.TXLab->setText(u"9"_qs);
+    terminal.send(u"41"_qs, false);
+    QCOMPARE(terminal.count(), u"11"_qs);
+    QCOMPARE(terminal.line.readExactly(3), QByteArray("A41"));
+}
+
+void TestMainFomSend::failedWriteShowsErrorAndWindowStaysUsable()
+{
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.window.MSComm1->setPortOpen(false); // closed behind the window's back
+
+    terminal.send(u"AB"_qs, false);
+    QCOMPARE(terminal.dialogs.shown.size(), 1);
+    QCOMPARE(terminal.dialogs.shown[0].kind, u"critical"_qs);
+    QCOMPARE(terminal.dialogs.shown[0].caption, u"错误号码：8018"_qs);
+    QVERIFY(terminal.dialogs.shown[0].text.startsWith(u"错误："_qs));
+    QCOMPARE(terminal.count(), u"0"_qs);
+
+    // The open/close button reads the port, finds it closed and opens it.
+    QVERIFY(terminal.open());
+    terminal.send(u"OK"_qs, false);
+    QCOMPARE(terminal.line.readExactly(2), QByteArray("OK"));
+    QCOMPARE(terminal.count(), u"2"_qs);
+}
+
+void TestMainFomSend::intervalBoxChecksEveryChange()
+{
+    Terminal terminal;
+    QLineEdit *box = terminal.window.AutoSTxt;
+    const int &beeps = terminal.dialogs.beeps;
+
+    QApplication::clipboard()->setText(u"5x00"_qs);
+    box->selectAll();
+    box->paste();
+    QCOMPARE(box->text(), u"1000"_qs);
+    QCOMPARE(beeps, 1);
+
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QCOMPARE(terminal.window.LastGoodInterval, QString());
+    QCOMPARE(beeps, 1);
+
+    QTest::keyClicks(box, u"12a"_qs);
+    QCOMPARE(box->text(), u"12"_qs);
+    QCOMPARE(terminal.window.LastGoodInterval, u"12"_qs);
+    QCOMPARE(beeps, 2);
+
+    box->setText(u"3 4"_qs); // an assignment is checked like typing
+    QCOMPARE(box->text(), u"12"_qs);
+    QCOMPARE(beeps, 3);
+    box->setText(u"0034"_qs);
+    QCOMPARE(terminal.window.LastGoodInterval, u"0034"_qs);
+    QCOMPARE(beeps, 3);
+}
+
+void TestMainFomSend::intervalBoxRejectsSingleCharacters_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("minus") << u"-"_qs;
+    QTest::newRow("point") << u"."_qs;
+    QTest::newRow("space") << u" "_qs;
+}
+
+void TestMainFomSend::intervalBoxRejectsSingleCharacters()
+{
+    QFETCH(QString, typed);
+    Terminal terminal;
+    QLineEdit *box = terminal.window.AutoSTxt;
+    box->setFocus();
+    box->end(false);
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), u"1000"_qs);
+    QCOMPARE(terminal.window.LastGoodInterval, u"1000"_qs);
+    QCOMPARE(terminal.dialogs.beeps, 1);
+}
+
+void TestMainFomSend::sendButtonStates()
+{
+    Terminal terminal;
+    MainFom &window = terminal.window;
+    QVERIFY(terminal.open());
+    window.AutoSChk->click();
+    QCOMPARE(window.SCmd->text(), startAutoSend);
+    window.AutoSChk->click();
+    QCOMPARE(window.SCmd->text(), u"发送(&S)"_qs);
+
+    window.STxt->setText(u"A"_qs);
+    terminal.startAutoSend(u"500"_qs);
+    QCOMPARE(terminal.count(), u"0"_qs); // the click itself sends nothing
+    QCOMPARE(window.AutoSTim->interval(), 500);
+    QCOMPARE(window.SCmd->text(), u"停止自动发送(&S)"_qs);
+    QCOMPARE(terminal.sendOptions(), locked);
+
+    window.SCmd->click();
+    QCOMPARE(window.AutoSTim->interval(), 0);
+    QCOMPARE(window.SCmd->text(), startAutoSend);
+    QCOMPARE(terminal.sendOptions(), unlocked);
+    QCOMPARE(terminal.straggling(), QByteArray());
+}
+
+// Loose bounds only: a few sends in a generous window, never more than one
+// per elapsed period.
+void TestMainFomSend::autoSendSendsEachPeriodWhileOpen()
+{
+    constexpr int period = 50;
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.window.STxt->setText(u"A"_qs);
+
+    QElapsedTimer clock;
+    clock.start();
+    terminal.startAutoSend(QString::number(period));
+    QCOMPARE(terminal.line.readExactly(5, 10000), QByteArray(5, 'A'));
+    QVERIFY(terminal.count().toLongLong() <= clock.elapsed() / period + 1);
+
+    // Each tick sends what the box holds at that moment.
+    terminal.window.STxt->setText(u"B"_qs);
+    QCOMPARE(terminal.line.readExactly(2, 10000).right(1), QByteArray("B"));
+
+    // Closed behind its back: the ticks go on but send and report nothing.
+    terminal.window.MSComm1->setPortOpen(false);
+    const QString countAtClose = terminal.count();
+    QTest::qWait(6 * period);
+    terminal.window.AutoSTimTimer();
+    QCOMPARE(terminal.window.AutoSTim->interval(), period);
+    QCOMPARE(terminal.count(), countAtClose);
+    QVERIFY(terminal.dialogs.shown.isEmpty());
+}
+
+void TestMainFomSend::openCloseButtonStopsAutoSend()
+{
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.window.STxt->setText(u"A"_qs);
+    terminal.startAutoSend(u"20"_qs);
+    QCOMPARE(terminal.line.readExactly(1, 10000), QByteArray("A"));
+
+    terminal.window.OCCOMCmd->click();
+    QVERIFY(!terminal.window.MSComm1->portOpen());
+    QCOMPARE(terminal.window.AutoSTim->interval(), 0);
+    QCOMPARE(terminal.window.SCmd->text(), startAutoSend);
+    QVERIFY(!terminal.window.SCmd->isEnabled());
+    QCOMPARE(terminal.sendOptions(), unlocked);
+    QVERIFY(terminal.dialogs.shown.isEmpty());
+}
+
+void TestMainFomSend::unusableIntervalsAreRefused_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("empty") << QString() << u"错误号码：13"_qs;
+    QTest::newRow("zero") << u"000"_qs << u"错误号码：380"_qs;
+    QTest::newRow("beyond the timer") << u"2147483648"_qs << u"错误号码：6"_qs;
+    QTest::newRow("beyond 64 bits") << u"99999999999999999999"_qs << u"错误号码：6"_qs;
+}
+
+void TestMainFomSend::unusableIntervalsAreRefused()
+{
+    QFETCH(QString, interval);
+    QFETCH(QString, caption);
+
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.startAutoSend(interval);
+
+    QCOMPARE(terminal.dialogs.shown.size(), 1);
+    QCOMPARE(terminal.dialogs.shown[0].caption, caption);
+    QVERIFY(terminal.dialogs.shown[0].text.size() > u"错误："_qs.size());
+    QCOMPARE(terminal.window.AutoSTim->interval(), 0);
+    QCOMPARE(terminal.window.SCmd->text(), startAutoSend);
+    QCOMPARE(terminal.sendOptions(), unlocked);
+
+    terminal.window.AutoSTxt->setText(u"1000"_qs);
+    terminal.window.SCmd->click();
+    QCOMPARE(terminal.window.AutoSTim->interval(), 1000);
+}
+
+// A send that fails while auto-send runs opens an error box; the ticks that
+// come while it is open must neither send nor open further boxes.
+void TestMainFomSend::ticksWaitWhileSendErrorIsOpen()
+{
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    terminal.window.STxt->setText(u"A"_qs);
+    terminal.window.TXLab->setText(u"not a count"_qs); // every send fails after its write
+
+    int openBoxes = 0;
+    int deepest = 0;
+    QByteArray arrivedWhileOpen;
+    terminal.dialogs.onShow = [&] {
+        deepest = std::max(deepest, ++openBoxes);
+        if (terminal.dialogs.shown.size() == 1) {
+            // Like a modal box: events run. Qt does not fire a timer again
+            // while its own handler is busy, so ticks are also driven by hand.
+            for (int tick = 0; tick < 3; ++tick) {
+                QTest::qWait(60);
+                terminal.window.AutoSTimTimer();
+            }
+            arrivedWhileOpen = terminal.straggling();
+            terminal.window.TXLab->setText(u"0"_qs); // the user set it right meanwhile
+        }
+        --openBoxes;
+    };
+    terminal.startAutoSend(u"20"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(terminal.dialogs.shown.size(), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(terminal.count().toInt() >= 2, 10000);
+
+    QCOMPARE(deepest, 1);
+    QCOMPARE(arrivedWhileOpen, QByteArray("A")); // only the failed send's own byte
+    QCOMPARE(terminal.dialogs.shown.size(), 1);
+}
+
+QTEST_MAIN(TestMainFomSend)
+#include "tst_mainfom_send.moc"
