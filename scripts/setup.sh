@@ -56,6 +56,16 @@ test)
   install_missing "${run_packages[@]}" "${test_packages[@]}"
   configure_and_build "$build" -DVARNICA_BUILD_TESTS=ON
   ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+  # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+  configure_and_build "$root/build-sanitize" -DVARNICA_BUILD_TESTS=ON -DVARNICA_SANITIZE=ON
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp":print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$root/build-sanitize" --output-on-failure -j "$jobs"
+
+  # A short pass of every fuzzer.
+  bash "$root/scripts/fuzz.sh" "${VARNICA_FUZZ_SECONDS:-20}"
   ;;
 *)
   echo "usage: $0 run|test" >&2
