@@ -41,9 +41,7 @@ private slots:
     void followsOuterSize_data();
     void followsOuterSize();
     void sendBoxTallerThanTheWindowAllows();
-    void boundaryPlacesBothBoxes_data();
     void boundaryPlacesBothBoxes();
-    void minimumClientArea();
 };
 
 void TestWindowLayout::followsOuterSize_data()
@@ -131,38 +129,20 @@ void TestWindowLayout::sendBoxTallerThanTheWindowAllows()
     QCOMPARE(regrown.receiveHeight, 1240);
 }
 
-void TestWindowLayout::boundaryPlacesBothBoxes_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("receiveHeight");
-    QTest::addColumn<int>("sendTop");
-    QTest::addColumn<int>("sendHeight");
-
-    QTest::newRow("start") << 3825 << 3795 << 3960 << 1080;
-    QTest::newRow("minimum") << 270 << 240 << 405 << 4635;
-    QTest::newRow("maximum") << 4665 << 4635 << 4800 << 240;
-}
-
 void TestWindowLayout::boundaryPlacesBothBoxes()
 {
-    QFETCH(int, value);
-    QFETCH(int, receiveHeight);
-    QFETCH(int, sendTop);
-    QFETCH(int, sendHeight);
-
-    Placement current = startPlacement();
-    current.barValue = value;
-    Placement expected = current;
-    expected.receiveHeight = receiveHeight;
-    expected.sendTop = sendTop;
-    expected.sendHeight = sendHeight;
-    QCOMPARE(windowlayout::placeForBoundary(current), expected);
-}
-
-void TestWindowLayout::minimumClientArea()
-{
-    QCOMPARE(windowlayout::minimumClientPixels(), QSize(498, 382));
-    QCOMPARE(windowlayout::outerTwips(QSize(498, 382)), QSize(7590, 6240));
+    // Value, then the receive box's height, the send box's top and height.
+    const int cases[][4] = {
+        {3825, 3795, 3960, 1080}, {270, 240, 405, 4635}, {4665, 4635, 4800, 240}};
+    for (const auto &[value, receiveHeight, sendTop, sendHeight] : cases) {
+        Placement current = startPlacement();
+        current.barValue = value;
+        Placement expected = current;
+        expected.receiveHeight = receiveHeight;
+        expected.sendTop = sendTop;
+        expected.sendHeight = sendHeight;
+        QCOMPARE(windowlayout::placeForBoundary(current), expected);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestWindowLayout)
