@@ -16,7 +16,7 @@ run_packages=(
   fonts-noto-cjk
 )
 test_packages=(
-  xvfb xauth
+  xvfb xauth openbox
   clang libclang-rt-14-dev
 )
 

@@ -14,6 +14,7 @@
 #include "sendbox.h"
 #include "splitbar.h"
 #include "twips.h"
+#include "windowlayout.h"
 #include "windowstacking.h"
 
 #include <QCheckBox>
@@ -96,6 +97,7 @@ MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<
     setWindowIcon(appIcon());
     setFont(chineseUiFont());
     resize(twips::toPixels(clientWidthTwips), twips::toPixels(clientHeightTwips));
+    setMinimumSize(windowlayout::minimumClientPixels());
 
     createControls();
     setStackingOrder();

@@ -5,10 +5,31 @@
 // The split bar between the receive box and the send box: a vertical scroll
 // bar lying behind both boxes, whose Value is the boundary between them in
 // twips from its top. Only a drag of the bar (sliderMoved) moves the boxes.
+//
+// The boxes leave two strips of the bar uncovered: the gap between them and
+// a pixel row below the send box. A press in the gap grabs the boundary, and
+// while the button is held the boundary follows the pointer: the Value is
+// taken from the pointer's row, not from Qt's mapping of thumb and track.
+// Keys, the wheel and a press in the bottom strip change the Value the way
+// any scroll bar does, without moving the boxes.
 class SplitBar : public QScrollBar
 {
     Q_OBJECT
 
 public:
     explicit SplitBar(QWidget *parent = nullptr);
+
+    // The Value, clamped into the bar's range, that puts the middle of the
+    // 45-twip gap (Value - 30 to Value + 15) on pixel row y of the bar.
+    int valueAtRow(int y) const;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool inBottomStrip(int y) const;
+
+    bool m_dragging = false;
 };

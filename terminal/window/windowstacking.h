@@ -3,10 +3,18 @@
 class QWidget;
 
 // Puts a top-level window into or out of the topmost stacking class without
-// moving or resizing it.
+// moving or resizing it, and without hiding and re-showing it.
+//
+// Before the window is first shown the choice is Qt's WindowStaysOnTopHint,
+// which the window takes along when it appears. Once shown on X11 the window
+// manager is asked through the EWMH _NET_WM_STATE message; elsewhere the
+// platform window is given the changed flags in place (where the platform
+// has no stacking classes, as offscreen, only the choice is recorded).
 namespace windowstacking {
 
 void setTopmost(QWidget *window, bool topmost);
+
+// The stacking class last chosen for the window.
 bool isTopmost(const QWidget *window);
 
 } // namespace windowstacking

@@ -1,0 +1,251 @@
+#include "controlcolor.h"
+#include "linklabel.h"
+#include "mainfom.h"
+#include "receiveview.h"
+#include "sendbox.h"
+#include "splitbar.h"
+#include "twips.h"
+#include "windowstacking.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+QRect inTwips(const QWidget *widget)
+{
+    const QRect r = widget->geometry();
+    return QRect(r.x() * 15, r.y() * 15, r.width() * 15, r.height() * 15);
+}
+
+// Every control the layout moves, with its geometry in twips.
+QList<QRect> layoutOf(const MainFom &w)
+{
+    return {inTwips(w.StaFra),
+            inTwips(w.SFra),
+            inTwips(w.OntopChk),
+            inTwips(w.SCmd),
+            // The label's size follows its caption; the layout moves it only.
+            QRect(inTwips(w.dravikZZlab).topLeft(), QSize(840, 210)),
+            inTwips(w.GZFra),
+            inTwips(w.TXTSol),
+            inTwips(w.RTxt),
+            inTwips(w.STxt),
+            QRect(w.TXTSol->minimum(), w.TXTSol->value(), w.TXTSol->maximum(), 0)};
+}
+
+// The pixel row of the bar in the middle of the gap between the boxes.
+int gapRow(const MainFom &w)
+{
+    return (w.RTxt->height() + w.STxt->y() - w.TXTSol->y()) / 2;
+}
+
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+} // namespace
+
+class TestWindowBehaviour : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startSizeChangesNothing();
+    void followsTheWindowsSize();
+    void neverSmallerThanAtStart();
+    void minimisedAndRestored();
+    void dragInTheGapMovesTheBoundary();
+    void keysAndArrowsLeaveTheBoxes();
+    void labelBlinks();
+    void feedbackLinkOpensThePage();
+    void alwaysOnTopTogglesInPlace();
+
+private:
+    MainFom *w = nullptr;
+};
+
+void TestWindowBehaviour::init()
+{
+    w = new MainFom;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+}
+
+void TestWindowBehaviour::cleanup()
+{
+    delete w;
+    w = nullptr;
+}
+
+void TestWindowBehaviour::startSizeChangesNothing()
+{
+    const QList<QRect> expected{{60, 5340, 2835, 495},    {60, 3900, 1695, 1455},
+                                {1860, 5100, 1575, 195},  {3960, 5100, 1755, 555},
+                                {3000, 5460, 840, 210},   {5940, 4980, 1515, 735},
+                                {1860, 120, 5535, 4935},  {1860, 120, 5535, 3795},
+                                {1860, 3960, 5535, 1080}, {270, 3825, 4665, 0}};
+    QCOMPARE(w->size(), QSize(498, 382));
+    QCOMPARE(layoutOf(*w), expected);
+    w->FormResize();
+    QCOMPARE(layoutOf(*w), expected);
+}
+
+void TestWindowBehaviour::followsTheWindowsSize()
+{
+    w->resize(598, 482); // outer 9090 by 7740 twips
+    QTRY_COMPARE(w->size(), QSize(598, 482));
+    QCOMPARE(inTwips(w->SCmd).topLeft(), QPoint(4710, 6600));
+    QCOMPARE(w->GZFra->pos(), QPoint(twips::toPixels(150), twips::toPixels(3820)));
+    QCOMPARE(inTwips(w->RTxt).size(), QSize(7035, 5295));
+    QCOMPARE(inTwips(w->STxt), QRect(1860, 5460, 7035, 1080));
+
+    // A window 2400 logical pixels tall: the boxes still follow its height.
+    w->resize(498, 2400);
+    QTRY_COMPARE(w->size(), QSize(498, 2400));
+    QCOMPARE(inTwips(w->STxt).bottom() + 1, 2400 * 15 + 510 - 1200);
+    QCOMPARE(inTwips(w->STxt).height(), 1080);
+    QCOMPARE(inTwips(w->RTxt).height(), 2400 * 15 + 510 - 1305 - 1080 - 60);
+}
+
+void TestWindowBehaviour::neverSmallerThanAtStart()
+{
+    w->resize(700, 500);
+    QTRY_COMPARE(w->size(), QSize(700, 500));
+    w->resize(300, 450);
+    QTRY_COMPARE(w->size(), QSize(498, 450));
+    w->resize(600, 100);
+    QTRY_COMPARE(w->size(), QSize(600, 382));
+}
+
+void TestWindowBehaviour::minimisedAndRestored()
+{
+    w->resize(600, 500);
+    QTRY_COMPARE(w->size(), QSize(600, 500));
+    const QList<QRect> before = layoutOf(*w);
+    w->showMinimized();
+    QTRY_VERIFY(w->isMinimized());
+    w->FormResize();
+    w->showNormal();
+    QTRY_VERIFY(!w->isMinimized());
+    QCOMPARE(w->size(), QSize(600, 500));
+    QCOMPARE(layoutOf(*w), before);
+}
+
+void TestWindowBehaviour::dragInTheGapMovesTheBoundary()
+{
+    QSignalSpy scrolls(w->TXTSol, &SplitBar::sliderMoved);
+    const int row = gapRow(*w);
+    QTest::mousePress(w->TXTSol, Qt::LeftButton, {}, QPoint(100, row));
+    QCOMPARE(w->TXTSol->value(), 3825); // grabbing does not move the boundary
+
+    QTest::mouseMove(w->TXTSol, QPoint(100, row + 20));
+    QCOMPARE(w->TXTSol->value(), 4125);
+    QCOMPARE(inTwips(w->RTxt).height(), 4095);
+    QCOMPARE(inTwips(w->STxt).top(), 4260);
+    QCOMPARE(inTwips(w->STxt).height(), 4935 - 4125 - 30);
+    QCOMPARE(gapRow(*w), row + 20); // the gap stays under the pointer
+
+    // Past the top the boundary stops at Min.
+    QTest::mouseMove(w->TXTSol, QPoint(100, -50));
+    QTest::mouseRelease(w->TXTSol, Qt::LeftButton, {}, QPoint(100, -50));
+    QCOMPARE(w->TXTSol->value(), 270);
+    QCOMPARE(inTwips(w->RTxt).height(), 240);
+    QCOMPARE(inTwips(w->STxt).top(), 405);
+    QCOMPARE(inTwips(w->STxt).height(), 4635);
+    QCOMPARE(scrolls.size(), 2);
+    QVERIFY(!w->TXTSol->isSliderDown());
+
+    // A taller window keeps the send box as the drag left it.
+    w->resize(498, 482);
+    QTRY_COMPARE(w->size(), QSize(498, 482));
+    QCOMPARE(inTwips(w->STxt).height(), 4635);
+    QCOMPARE(inTwips(w->RTxt).height(), 240 + 1500);
+}
+
+void TestWindowBehaviour::keysAndArrowsLeaveTheBoxes()
+{
+    const QRect receive = inTwips(w->RTxt);
+    const QRect send = inTwips(w->STxt);
+    w->TXTSol->setFocus();
+    QTest::keyClick(w->TXTSol, Qt::Key_Up);
+    QTest::keyClick(w->TXTSol, Qt::Key_PageUp);
+    QVERIFY(w->TXTSol->value() < 3825);
+    // A click on the strip below the send box (the bar's down arrow).
+    const int valueBefore = w->TXTSol->value();
+    QTest::mouseClick(w->TXTSol, Qt::LeftButton, {}, QPoint(100, w->TXTSol->height() - 1));
+    QVERIFY(w->TXTSol->value() > valueBefore);
+    QCOMPARE(inTwips(w->RTxt), receive);
+    QCOMPARE(inTwips(w->STxt), send);
+}
+
+void TestWindowBehaviour::labelBlinks()
+{
+    w->LOGOTimer->stop(); // ticks come from the test alone
+    w->dravikZZlab->setForeColor(controlcolor::buttonText);
+    QList<quint32> colours;
+    for (int tick = 0; tick < 4; ++tick) {
+        w->LOGOTimerTimer();
+        colours.append(w->dravikZZlab->foreColor());
+    }
+    const QList<quint32> expected{controlcolor::red, controlcolor::buttonText, controlcolor::red,
+                                  controlcolor::buttonText};
+    QCOMPARE(colours, expected);
+    QCOMPARE(w->dravikZZlab->palette().color(QPalette::WindowText),
+             w->palette().color(QPalette::ButtonText));
+
+    w->dravikZZlab->setForeColor(controlcolor::green);
+    w->LOGOTimerTimer();
+    QCOMPARE(w->dravikZZlab->foreColor(), controlcolor::green);
+}
+
+void TestWindowBehaviour::feedbackLinkOpensThePage()
+{
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open");
+    QTest::mouseClick(w->dravikZZlab, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(browser.opened,
+             QList<QUrl>{QUrl(QStringLiteral("http://dravik.blog.example/guestbook"))});
+
+    // Nothing to open it with (offscreen has no browser): the click comes
+    // back and the window goes on.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("openUrl"));
+    w->dravikZZlabClick();
+    QVERIFY(w->isVisible());
+}
+
+void TestWindowBehaviour::alwaysOnTopTogglesInPlace()
+{
+    QVERIFY(windowstacking::isTopmost(w));
+    const QRect geometry = w->geometry();
+    const WId id = w->winId();
+
+    w->OntopChk->click();
+    QVERIFY(!windowstacking::isTopmost(w));
+    QCOMPARE(w->geometry(), geometry);
+    QCOMPARE(w->winId(), id); // not re-created
+    QVERIFY(w->isVisible());
+
+    w->OntopChk->click();
+    QVERIFY(windowstacking::isTopmost(w));
+    QCOMPARE(w->geometry(), geometry);
+    QCOMPARE(w->winId(), id);
+}
+
+QTEST_MAIN(TestWindowBehaviour)
+#include "tst_windowbehaviour.moc"
