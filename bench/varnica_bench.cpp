@@ -1,0 +1,420 @@
+// Drives the real window and serial control through a pseudo-terminal pair
+// and prints what they sustain: receive throughput in text and hex display
+// with auto clear on and off, the user-interface thread's lateness while
+// streaming, CPU time and memory, the send routine's throughput, and the
+// time from start to a shown window.
+//
+//   varnica-bench              every scenario, each in a process of its own
+//   varnica-bench --quick      the same with sizes cut by eight
+//   varnica-bench --scenario NAME [--mib N]   one scenario, one JSON line
+#include "autosizelabel.h"
+#include "dropdowncombo.h"
+#include "intervaltimer.h"
+#include "mainfom.h"
+#include "mscomm.h"
+#include "receiveview.h"
+#include "sendbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStringEncoder>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 mebibyte = 1024 * 1024;
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double peakRssMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+double currentRssMiB()
+{
+    FILE *status = std::fopen("/proc/self/statm", "r");
+    long pages = 0;
+    long resident = 0;
+    if (status) {
+        if (std::fscanf(status, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(status);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / double(mebibyte);
+}
+
+// A catalog with one port: the pseudo-terminal's device side.
+class OnePort : public PortCatalog
+{
+public:
+    explicit OnePort(QString device) : m_device(std::move(device)) {}
+    QList<PortEntry> ports() const override { return {{m_device, m_device}}; }
+
+private:
+    QString m_device;
+};
+
+QByteArray payload(const QString &kind, qint64 size)
+{
+    QByteArray data;
+    data.reserve(size + 256);
+    if (kind == QLatin1String("random")) {
+        data.resize(size);
+        QRandomGenerator generator(20081928);
+        generator.fillRange(reinterpret_cast<quint32 *>(data.data()), size / 4);
+        return data;
+    }
+    QByteArray line;
+    if (kind == QLatin1String("ascii")) {
+        line = "The quick brown fox jumps over the lazy dog 0123456789 ABCDEF\r\n";
+    } else {
+        QStringEncoder toGbk("GBK");
+        line = toGbk(QStringLiteral("串口调试助手接收测试：温度二十五度，湿度百分之六十。\r\n"));
+    }
+    while (data.size() < size)
+        data += line;
+    data.truncate(size);
+    return data;
+}
+
+struct Lateness
+{
+    QList<double> delaysMs;
+    QElapsedTimer clock;
+    qint64 last = -1;
+
+    void tick()
+    {
+        const qint64 now = clock.nsecsElapsed();
+        if (last >= 0)
+            delaysMs.append(std::max(0.0, double(now - last) / 1e6 - 10.0));
+        last = now;
+    }
+    QJsonObject summary() const
+    {
+        QList<double> sorted = delaysMs;
+        std::sort(sorted.begin(), sorted.end());
+        const auto at = [&](double q) {
+            return sorted.isEmpty() ? 0.0 : sorted[qsizetype(q * double(sorted.size() - 1))];
+        };
+        return {{"median_ms", at(0.5)}, {"p99_ms", at(0.99)}, {"max_ms", sorted.isEmpty() ? 0.0 : sorted.last()}};
+    }
+};
+
+// Receiving: a writer thread pushes the payload into the line as fast as the
+// line takes it; the window receives it on the user-interface thread.
+QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint64 size)
+{
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return {{"error", "openpty failed"}};
+    termios raw{};
+    tcgetattr(master, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(master, TCSANOW, &raw);
+
+    MainFom window;
+    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(QString::fromLocal8Bit(name)));
+    window.R16Chk->setChecked(hex);
+    window.CLSChk->setChecked(autoClear);
+    window.BPSCom->chooseIndex(11);
+    window.show();
+    window.OCCOMCmd->click();
+    if (!window.MSComm1->portOpen())
+        return {{"error", "open failed"}};
+    QApplication::processEvents();
+
+    const QByteArray data = payload(kind, size);
+    const double rssBefore = currentRssMiB();
+    const double cpuBefore = cpuSeconds();
+    Lateness lateness;
+    lateness.clock.start();
+    QTimer latenessTimer;
+    latenessTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&latenessTimer, &QTimer::timeout, [&] { lateness.tick(); });
+    latenessTimer.start(10);
+
+    // Ingest rate of the first and the last mebibyte, read off the count.
+    QElapsedTimer clock;
+    qint64 firstMiBNs = -1;
+    qint64 lastMiBStartNs = -1;
+    qint64 doneNs = -1;
+    const qint64 lastMiBFrom = std::max<qint64>(0, size - mebibyte);
+    auto received = [&] { return window.RXLab->text().toLongLong(); };
+
+    std::atomic<bool> writerDone{false};
+    clock.start();
+    std::thread writer([&] {
+        qint64 offset = 0;
+        while (offset < data.size()) {
+            const ssize_t n = ::write(master, data.constData() + offset,
+                                      size_t(std::min<qint64>(65536, data.size() - offset)));
+            if (n > 0)
+                offset += n;
+            else if (errno != EINTR && errno != EAGAIN)
+                break;
+        }
+        writerDone = true;
+    });
+
+    QTimer watch;
+    QEventLoop loop;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const qint64 count = received();
+        const qint64 now = clock.nsecsElapsed();
+        if (firstMiBNs < 0 && count >= std::min(mebibyte, size))
+            firstMiBNs = now;
+        if (lastMiBStartNs < 0 && count >= lastMiBFrom)
+            lastMiBStartNs = now;
+        if (count >= size) {
+            window.RTxt->viewport()->repaint(); // shown, not only received
+            doneNs = clock.nsecsElapsed();
+            loop.quit();
+        }
+        if (now > 600LL * 1000 * 1000 * 1000)
+            loop.quit();
+    });
+    watch.start(1);
+    loop.exec();
+    writer.join();
+    latenessTimer.stop();
+
+    const double seconds = double(doneNs) / 1e9;
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double lastSeconds = double(doneNs - lastMiBStartNs) / 1e9;
+    const double firstSeconds = double(firstMiBNs) / 1e9;
+    const qint64 held = window.RTxt->length();
+    const double rssGrowth = currentRssMiB() - rssBefore;
+    QJsonObject result{
+        {"scenario", QStringLiteral("receive %1 %2 autoclear-%3").arg(kind, hex ? "hex" : "text", autoClear ? "on" : "off")},
+        {"bytes_written", size},
+        {"bytes_counted", received()},
+        {"seconds", seconds},
+        {"mib_per_s", doneNs > 0 ? double(size) / double(mebibyte) / seconds : 0.0},
+        {"first_mib_per_s", firstSeconds > 0 ? double(std::min(mebibyte, size)) / double(mebibyte) / firstSeconds : 0.0},
+        {"last_mib_per_s", lastSeconds > 0 ? double(size - lastMiBFrom) / double(mebibyte) / lastSeconds : 0.0},
+        {"cpu_s_per_mib", cpu / (double(size) / double(mebibyte))},
+        {"peak_rss_mib", peakRssMiB()},
+        {"chars_held", held},
+        {"bytes_per_char_held", held > 0 ? rssGrowth * double(mebibyte) / double(held) : 0.0},
+        {"lateness", lateness.summary()}};
+    result.insert("kind", kind);
+    window.OCCOMCmd->click();
+    ::close(master);
+    ::close(slave);
+    return result;
+}
+
+// Sending: one 1 MiB send box through the send routine, the other side
+// draining the line.
+QJsonObject sendScenario(bool hex, qint64 size)
+{
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return {{"error", "openpty failed"}};
+    termios raw{};
+    tcgetattr(master, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(master, TCSANOW, &raw);
+
+    MainFom window;
+    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(QString::fromLocal8Bit(name)));
+    window.S16Chk->setChecked(hex);
+    window.show();
+    window.OCCOMCmd->click();
+
+    QString text;
+    text.reserve(size);
+    if (hex) {
+        static const char digits[] = "0123456789ABCDEF";
+        for (qint64 i = 0; text.size() + 3 <= size; ++i)
+        {
+            text += QLatin1Char(digits[(i >> 4) & 15]);
+            text += QLatin1Char(digits[i & 15]);
+            text += QLatin1Char(' ');
+        }
+    } else {
+        const QString line = QStringLiteral("AT+SEND=0123456789 串口发送测试\n");
+        while (text.size() < size)
+            text += line;
+        text.truncate(size);
+    }
+    window.STxt->setText(text);
+    QStringEncoder toGbk("GBK");
+    const qint64 expected = hex ? text.size() / 3 : QByteArray(toGbk(window.STxt->text())).size();
+
+    std::atomic<qint64> drained{0};
+    std::atomic<bool> stop{false};
+    std::thread drain([&] {
+        char buffer[65536];
+        while (!stop) {
+            pollfd pfd{master, POLLIN, 0};
+            if (::poll(&pfd, 1, 20) > 0) {
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                if (n > 0)
+                    drained += n;
+            }
+        }
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    window.SendData();
+    const double queuedSeconds = double(clock.nsecsElapsed()) / 1e9;
+    while (drained < expected && clock.elapsed() < 120000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    stop = true;
+    drain.join();
+    window.OCCOMCmd->click();
+    ::close(master);
+    ::close(slave);
+    return {{"scenario", QStringLiteral("send %1 1MiB").arg(hex ? "hex" : "text")},
+            {"bytes_sent", qint64(drained.load())},
+            {"bytes_counted", window.TXLab->text().toLongLong()},
+            {"send_data_seconds", queuedSeconds},
+            {"seconds", seconds},
+            {"mib_per_s", double(drained) / double(mebibyte) / seconds}};
+}
+
+QJsonObject startupScenario(const QElapsedTimer &sinceStart)
+{
+    MainFom window;
+    window.show();
+    QApplication::processEvents();
+    return {{"scenario", "start-up to shown window"}, {"seconds", double(sinceStart.nsecsElapsed()) / 1e9}};
+}
+
+struct Scenario
+{
+    QString name;
+    qint64 mib;
+};
+
+QList<Scenario> allScenarios(int divisor)
+{
+    QList<Scenario> list;
+    for (const char *kind : {"ascii", "gbk", "random"}) {
+        list.append({QStringLiteral("receive-%1-text-on").arg(kind), 8});
+        list.append({QStringLiteral("receive-%1-hex-on").arg(kind), 8});
+        list.append({QStringLiteral("receive-%1-text-off").arg(kind), 32});
+        list.append({QStringLiteral("receive-%1-hex-off").arg(kind), 8});
+    }
+    for (Scenario &scenario : list)
+        scenario.mib = std::max<qint64>(1, scenario.mib / divisor);
+    list.append({QStringLiteral("send-hex"), 1});
+    list.append({QStringLiteral("send-text"), 1});
+    list.append({QStringLiteral("startup"), 0});
+    return list;
+}
+
+QJsonObject runScenario(const QString &name, qint64 mib, const QElapsedTimer &sinceStart)
+{
+    if (name == QLatin1String("startup"))
+        return startupScenario(sinceStart);
+    if (name.startsWith(QLatin1String("send-")))
+        return sendScenario(name.endsWith(QLatin1String("hex")), mib * mebibyte);
+    const QStringList parts = name.split(QLatin1Char('-')); // receive-KIND-MODE-CLEAR
+    return receiveScenario(parts.value(1), parts.value(2) == QLatin1String("hex"),
+                           parts.value(3) == QLatin1String("on"), mib * mebibyte);
+}
+
+void printTable(const QList<QJsonObject> &results)
+{
+    std::printf("%-34s %9s %9s %9s %8s %8s %8s %8s %8s %9s\n", "scenario", "MiB/s", "first", "last",
+                "cpu/MiB", "rss MiB", "B/char", "p50 ms", "p99 ms", "max ms");
+    for (const QJsonObject &r : results) {
+        const QJsonObject late = r.value("lateness").toObject();
+        std::printf("%-34s %9.2f %9.2f %9.2f %8.3f %8.1f %8.1f %8.2f %8.2f %9.2f%s\n",
+                    qPrintable(r.value("scenario").toString()), r.value("mib_per_s").toDouble(),
+                    r.value("first_mib_per_s").toDouble(), r.value("last_mib_per_s").toDouble(),
+                    r.value("cpu_s_per_mib").toDouble(), r.value("peak_rss_mib").toDouble(),
+                    r.value("bytes_per_char_held").toDouble(), late.value("median_ms").toDouble(),
+                    late.value("p99_ms").toDouble(), late.value("max_ms").toDouble(),
+                    r.contains("bytes_written")
+                            && r.value("bytes_written").toInteger() != r.value("bytes_counted").toInteger()
+                        ? "  COUNT MISMATCH"
+                        : "");
+        if (r.contains("send_data_seconds"))
+            std::printf("%-34s   %.2f MiB/s on the line, SendData returned after %.3f s, %lld bytes counted\n", "",
+                        r.value("mib_per_s").toDouble(), r.value("send_data_seconds").toDouble(),
+                        r.value("bytes_counted").toInteger());
+        if (r.value("scenario").toString().startsWith(QLatin1String("start-up")))
+            std::printf("%-34s   %.3f s\n", "", r.value("seconds").toDouble());
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+
+    const qsizetype scenarioAt = args.indexOf(QStringLiteral("--scenario"));
+    if (scenarioAt > 0 && scenarioAt + 1 < args.size()) {
+        const qsizetype mibAt = args.indexOf(QStringLiteral("--mib"));
+        const qint64 mib = mibAt > 0 ? args.value(mibAt + 1).toLongLong() : 8;
+        const QJsonObject result = runScenario(args[scenarioAt + 1], mib, sinceStart);
+        std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+        return 0;
+    }
+
+    const int divisor = args.contains(QStringLiteral("--quick")) ? 8 : 1;
+    QList<QJsonObject> results;
+    for (const Scenario &scenario : allScenarios(divisor)) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QApplication::applicationFilePath(),
+                    {"--scenario", scenario.name, "--mib", QString::number(scenario.mib)});
+        child.waitForFinished(-1);
+        const QByteArray line = child.readAllStandardOutput().trimmed();
+        const QJsonObject result = QJsonDocument::fromJson(line.split('\n').last()).object();
+        results.append(result.isEmpty() ? QJsonObject{{"scenario", scenario.name}, {"error", "no result"}} : result);
+        std::fprintf(stderr, "%s\n", line.split('\n').last().constData());
+    }
+    std::printf("\n");
+    printTable(results);
+    QJsonObject all;
+    QJsonArray array;
+    for (const QJsonObject &r : results)
+        array.append(r);
+    all.insert("results", array);
+    std::printf("\nJSON %s\n", QJsonDocument(all).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
