@@ -1,18 +1,8 @@
 #include "carriedfiles.h"
+#include "fileprobe.h"
 #include "launchernames.h"
 
-#include <QFile>
 #include <QTest>
-
-namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestCarriedFiles : public QObject
 {

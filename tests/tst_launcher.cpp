@@ -1,10 +1,10 @@
+#include "fileprobe.h"
 #include "launchernames.h"
 #include "privatefolder.h"
 #include "windowlookup.h"
 #include "xwindows.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
@@ -20,23 +20,8 @@ using namespace launchernames;
 namespace {
 
 constexpr int startTimeoutMs = 15000;
-// A tick is 300 ms; this leaves room for a busy machine.
-constexpr int endTimeoutMs = 3000;
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-mode_t modeOf(const QString &path)
-{
-    struct stat status
-    {
-    };
-    ::lstat(QFile::encodeName(path).constData(), &status);
-    return status.st_mode & 07777;
-}
+// A tick is 300 ms; this leaves ample room for a busy machine.
+constexpr int endTimeoutMs = 10000;
 
 QStringList entriesOf(const QString &folder)
 {

@@ -1,3 +1,4 @@
+#include "fileprobe.h"
 #include "privatefolder.h"
 
 #include <QDir>
@@ -20,15 +21,6 @@ bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions 
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
            file.setPermissions(permissions);
-}
-
-mode_t modeOf(const QString &path)
-{
-    struct stat status
-    {
-    };
-    ::lstat(QFile::encodeName(path).constData(), &status);
-    return status.st_mode & 07777;
 }
 
 class UmaskScope
