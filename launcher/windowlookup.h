@@ -1,0 +1,39 @@
+#pragma once
+
+#include "launchseams.h"
+
+#include <QByteArray>
+
+struct xcb_connection_t;
+
+// Finds top-level windows by title on an X display, with or without a window
+// manager: it looks at the children of each root window and two levels
+// below them (where reparenting window managers keep the client windows), and
+// at the window manager's client list when there is one. A window matches
+// when its _NET_WM_NAME (UTF-8) or its WM_NAME (Latin-1 or UTF-8) is exactly
+// the title.
+class XcbWindowFinder : public WindowFinder
+{
+public:
+    // displayName empty: the display named by DISPLAY. The connection is made
+    // at the first find(); a display that cannot be reached then, or whose
+    // connection breaks later, is not asked again.
+    explicit XcbWindowFinder(QByteArray displayName = {});
+    ~XcbWindowFinder() override;
+    XcbWindowFinder(const XcbWindowFinder &) = delete;
+    XcbWindowFinder &operator=(const XcbWindowFinder &) = delete;
+
+    std::optional<QList<TitledWindow>> find(const QString &title) override;
+
+private:
+    bool connect();
+    void disconnect();
+
+    QByteArray m_displayName;
+    xcb_connection_t *m_connection = nullptr;
+    bool m_tried = false;
+    quint32 m_netWmName = 0;
+    quint32 m_utf8String = 0;
+    quint32 m_netClientList = 0;
+    quint32 m_netWmPid = 0;
+};

@@ -1,0 +1,38 @@
+#include "carriedfiles.h"
+#include "fileprobe.h"
+#include "launchernames.h"
+
+#include <QTest>
+
+class TestCarriedFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void resourcesAreTheBuildsOutputsByteForByte();
+    void theLauncherHoldsThemRaw();
+};
+
+void TestCarriedFiles::resourcesAreTheBuildsOutputsByteForByte()
+{
+    const QByteArray terminal = contentOf(VARNICA_TERMINAL_FILE);
+    const QByteArray control = contentOf(VARNICA_CONTROL_FILE);
+    QVERIFY(terminal.startsWith("\x7f"
+                                "ELF"));
+    QVERIFY(control.startsWith("\x7f"
+                               "ELF"));
+    QVERIFY(carriedfiles::resource(launchernames::terminalResource) == terminal);
+    QVERIFY(carriedfiles::resource(launchernames::controlResource) == control);
+    for (int unknown : {0, 100, 103})
+        QVERIFY(carriedfiles::resource(unknown).isEmpty());
+}
+
+void TestCarriedFiles::theLauncherHoldsThemRaw()
+{
+    const QByteArray launcher = contentOf(VARNICA_SOLO_FILE);
+    QVERIFY(launcher.contains(contentOf(VARNICA_TERMINAL_FILE)));
+    QVERIFY(launcher.contains(contentOf(VARNICA_CONTROL_FILE)));
+}
+
+QTEST_APPLESS_MAIN(TestCarriedFiles)
+#include "tst_carriedfiles.moc"

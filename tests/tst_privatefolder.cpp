@@ -1,0 +1,255 @@
+#include "fileprobe.h"
+#include "privatefolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+const QByteArray carried("\x7f"
+                         "ELF carried bytes\n",
+                         19);
+
+bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+           file.setPermissions(permissions);
+}
+
+class UmaskScope
+{
+public:
+    explicit UmaskScope(mode_t mask) : m_previous(::umask(mask)) {}
+    ~UmaskScope() { ::umask(m_previous); }
+
+private:
+    mode_t m_previous;
+};
+
+} // namespace
+
+class TestPrivateFolder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void temporaryRootPrefersTempThenThePlatformFolder_data();
+    void temporaryRootPrefersTempThenThePlatformFolder();
+    void opensItsOwnFolderShutToOthers_data();
+    void opensItsOwnFolderShutToOthers();
+    void refusesAFolderItCannotTrust_data();
+    void refusesAFolderItCannotTrust();
+    void createsFilesWithExactModesAndNeverOverSomething();
+    void vouchesOnlyForItsOwnExactCopy_data();
+    void vouchesOnlyForItsOwnExactCopy();
+    void removesWhatMatchesThePatternOnly();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString privatePath() const { return m_root->filePath(PrivateFolder::nameFor(::geteuid())); }
+};
+
+void TestPrivateFolder::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+}
+
+void TestPrivateFolder::temporaryRootPrefersTempThenThePlatformFolder_data()
+{
+    QTest::addColumn<QStringList>("variables"); // name=value
+    QTest::addColumn<QString>("root");
+
+    QTest::newRow("temp set") << QStringList{"temp=/data/t", "TMPDIR=/x"} << "/data/t";
+    QTest::newRow("temp empty") << QStringList{"temp=", "TMPDIR=/x"} << "/x";
+    QTest::newRow("temp unset") << QStringList{"TMPDIR=/x"} << "/x";
+    QTest::newRow("nothing set") << QStringList{} << "/tmp";
+    QTest::newRow("TMPDIR empty") << QStringList{"TMPDIR="} << "/tmp";
+}
+
+void TestPrivateFolder::temporaryRootPrefersTempThenThePlatformFolder()
+{
+    QFETCH(QStringList, variables);
+    QProcessEnvironment environment;
+    for (const QString &variable : variables)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    QTEST(temporaryRoot(environment), "root");
+}
+
+void TestPrivateFolder::opensItsOwnFolderShutToOthers_data()
+{
+    QTest::addColumn<int>("mask");
+    QTest::newRow("open umask") << 0;
+    QTest::newRow("usual umask") << 022;
+    QTest::newRow("umask taking the owner's bits") << 0777;
+}
+
+void TestPrivateFolder::opensItsOwnFolderShutToOthers()
+{
+    QFETCH(int, mask);
+    {
+        const UmaskScope scope{mode_t(mask)};
+        const auto folder = PrivateFolder::open(m_root->path());
+        QVERIFY(folder);
+        QCOMPARE(folder->path(), privatePath());
+        QCOMPARE(folder->filePath("a.exe"), privatePath() + "/a.exe");
+    }
+    QCOMPARE(modeOf(privatePath()), mode_t(0700));
+    QVERIFY(PrivateFolder::open(m_root->path())); // used again as it is
+}
+
+void TestPrivateFolder::refusesAFolderItCannotTrust_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to a folder of the user's") << "link";
+    QTest::newRow("open to others") << "0707";
+    QTest::newRow("readable by the group") << "0740";
+    QTest::newRow("owned by someone else") << "nobody";
+    QTest::newRow("a plain file") << "file";
+    QTest::newRow("no temporary folder") << "missing root";
+}
+
+void TestPrivateFolder::refusesAFolderItCannotTrust()
+{
+    QFETCH(QString, kind);
+    const QByteArray path = QFile::encodeName(privatePath());
+    const QString elsewhere = m_root->filePath("elsewhere");
+    QVERIFY(QDir().mkdir(elsewhere));
+    QVERIFY(
+        QFile::setPermissions(elsewhere, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeFile(elsewhere + "/DravikVarnicaV1.2.exe", "#!/bin/sh\n", QFile::ExeOwner));
+
+    QString root = m_root->path();
+    if (kind == "link") {
+        QVERIFY(QFile::link(elsewhere, privatePath()));
+    } else if (kind == "file") {
+        QVERIFY(writeFile(privatePath(), "x", QFile::ReadOwner));
+    } else if (kind == "missing root") {
+        root = m_root->filePath("not-there");
+    } else {
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+        if (kind == "nobody") {
+            if (::geteuid() != 0)
+                QSKIP("handing a folder to another user needs root");
+            QCOMPARE(::chown(path.constData(), nobody, nobody), 0);
+        } else {
+            QCOMPARE(::chmod(path.constData(), mode_t(kind.toInt(nullptr, 8))), 0);
+        }
+    }
+    QVERIFY(!PrivateFolder::open(root));
+    QVERIFY(QFile::exists(elsewhere + "/DravikVarnicaV1.2.exe"));
+}
+
+void TestPrivateFolder::createsFilesWithExactModesAndNeverOverSomething()
+{
+    const UmaskScope scope{0777};
+    const auto folder = PrivateFolder::open(m_root->path());
+    QVERIFY(folder);
+    QVERIFY(folder->create("p.exe", carried, WorkFolder::FileKind::Program));
+    QVERIFY(folder->create("c.ocx", carried, WorkFolder::FileKind::Data));
+    QCOMPARE(modeOf(folder->filePath("p.exe")), mode_t(0700));
+    QCOMPARE(modeOf(folder->filePath("c.ocx")), mode_t(0600));
+    QVERIFY(folder->holdsCopyOf("p.exe", carried));
+    QVERIFY(folder->exists("c.ocx"));
+    QVERIFY(!folder->exists("other"));
+
+    // Present already: left as it is.
+    QVERIFY(!folder->create("p.exe", "other bytes", WorkFolder::FileKind::Program));
+    QVERIFY(folder->holdsCopyOf("p.exe", carried));
+    // A link in the name's place is not followed, even when it leads nowhere yet.
+    const QString target = m_root->filePath("target");
+    QVERIFY(QFile::link(target, folder->filePath("link.exe")));
+    QVERIFY(folder->exists("link.exe"));
+    QVERIFY(!folder->create("link.exe", carried, WorkFolder::FileKind::Program));
+    QVERIFY(!QFile::exists(target));
+}
+
+void TestPrivateFolder::vouchesOnlyForItsOwnExactCopy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("vouched");
+    QTest::newRow("exact copy") << "copy" << true;
+    QTest::newRow("same size, one byte changed") << "changed" << false;
+    QTest::newRow("one byte longer") << "longer" << false;
+    QTest::newRow("one byte shorter") << "shorter" << false;
+    QTest::newRow("link to an exact copy") << "link" << false;
+    QTest::newRow("writable by the group") << "group writable" << false;
+    QTest::newRow("owned by someone else") << "nobody" << false;
+    QTest::newRow("a folder") << "folder" << false;
+    QTest::newRow("a pipe") << "pipe" << false;
+    QTest::newRow("absent") << "absent" << false;
+}
+
+void TestPrivateFolder::vouchesOnlyForItsOwnExactCopy()
+{
+    QFETCH(QString, kind);
+    const auto folder = PrivateFolder::open(m_root->path());
+    QVERIFY(folder);
+    const QString path = folder->filePath("t.exe");
+    const QByteArray encodedPath = QFile::encodeName(path);
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    QByteArray bytes = carried;
+    if (kind == "changed")
+        bytes[5] = 'X';
+    else if (kind == "longer")
+        bytes += '\0';
+    else if (kind == "shorter")
+        bytes.chop(1);
+
+    if (kind == "link") {
+        QVERIFY(writeFile(m_root->filePath("copy"), carried, owner));
+        QVERIFY(QFile::link(m_root->filePath("copy"), path));
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "pipe") {
+        QCOMPARE(::mkfifo(encodedPath.constData(), 0600), 0);
+    } else if (kind != "absent") {
+        QVERIFY(writeFile(path, bytes, owner));
+    }
+    if (kind == "group writable")
+        QCOMPARE(::chmod(encodedPath.constData(), 0720), 0);
+    if (kind == "nobody") {
+        if (::geteuid() != 0)
+            QSKIP("handing a file to another user needs root");
+        QCOMPARE(::chown(encodedPath.constData(), nobody, nobody), 0);
+    }
+
+    QFETCH(bool, vouched);
+    QCOMPARE(folder->holdsCopyOf("t.exe", carried), vouched);
+    QCOMPARE(folder->openOwnCopy("t.exe", carried).isValid(), vouched);
+}
+
+void TestPrivateFolder::removesWhatMatchesThePatternOnly()
+{
+    const auto folder = PrivateFolder::open(m_root->path());
+    QVERIFY(folder);
+    const QStringList matching{"DravikVarnicaV1.0.exe", "DravikVarnicaV1.2.exe",
+                               "DravikVarnica.exe", "DravikVarnica 2.exe"};
+    const QStringList others{"DravikVarnicaV1.2.exe.bak", "xDravikVarnica.exe",
+                             "dravikvarnicaV1.0.exe", "DravikVarnicaV1.0.EXE", "mscomm32.ocx"};
+    for (const QString &name : matching + others)
+        QVERIFY(writeFile(folder->filePath(name), "x", QFile::ReadOwner | QFile::WriteOwner));
+    // One that cannot be deleted does not stop the others.
+    QVERIFY(QDir().mkdir(folder->filePath("DravikVarnicaAFolder.exe")));
+
+    folder->removeMatching("DravikVarnica*.exe");
+    QStringList left = QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    left.sort();
+    QStringList expected = others + QStringList{"DravikVarnicaAFolder.exe"};
+    expected.sort();
+    QCOMPARE(left, expected);
+
+    folder->remove("mscomm32.ocx");
+    QVERIFY(!folder->exists("mscomm32.ocx"));
+}
+
+QTEST_APPLESS_MAIN(TestPrivateFolder)
+#include "tst_privatefolder.moc"
