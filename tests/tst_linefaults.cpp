@@ -30,6 +30,7 @@ class tst_LineFaults : public QObject
 
 private slots:
     void hangUpClosesThePortOnceAndQuietly();
+    void sendingIntoAVanishedLineGivesOneError();
 };
 
 void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
@@ -71,6 +72,32 @@ void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
     QVERIFY(window.MSComm1->portOpen());
     QCOMPARE(window.ZSSha->fillColor(), controlcolor::green);
     QCOMPARE(dialogs.shown.size(), 1);
+}
+
+void tst_LineFaults::sendingIntoAVanishedLineGivesOneError()
+{
+    RecordingDialogs::Record dialogs;
+    auto line = std::make_unique<PtyPair>();
+    MainFom window;
+    window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
+    window.MSComm1->setPortCatalog(TestCatalog::of({line->devicePath()}));
+    window.OCCOMCmd->click();
+    QVERIFY(window.MSComm1->portOpen());
+
+    // The other side goes away and a send follows before the window has
+    // noticed: the write is queued, the loss is reported once.
+    line->hangUp();
+    window.SendData();
+    QTRY_VERIFY(!window.MSComm1->portOpen());
+    QTest::qWait(300);
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(dialogs.shown[0].kind, QStringLiteral("critical"));
+    QVERIFY(!window.SCmd->isEnabled());
+
+    // A send that reaches the closed port says so clearly.
+    window.SendData();
+    QCOMPARE(dialogs.shown.size(), 2);
+    QCOMPARE(dialogs.shown[1].caption, QStringLiteral("错误号码：8018"));
 }
 
 QTEST_MAIN(tst_LineFaults)
