@@ -1,0 +1,153 @@
+// Received streams under realistic line behaviour: random chunk sizes and
+// pauses never change what is shown or counted, and a long run of mixed
+// traffic with auto clear on keeps memory flat.
+#include "autosizelabel.h"
+#include "mainfom.h"
+#include "mscomm.h"
+#include "ptypair.h"
+#include "receiveview.h"
+#include "recordingdialogs.h"
+#include "testcatalog.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+double residentMiB()
+{
+    FILE *statm = std::fopen("/proc/self/statm", "r");
+    long pages = 0;
+    long resident = 0;
+    if (statm) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+QByteArray mixedTraffic(QRandomGenerator &random, qsizetype size)
+{
+    static const QByteArray gbkLine =
+        QStringEncoder("GBK")(QStringLiteral("温度=25.3℃ 湿度=60% 状态正常\r\n"));
+    static const QByteArray asciiLine("AT+CSQ\r\n+CSQ: 23,99\r\nOK\r\n");
+    QByteArray data;
+    while (data.size() < size) {
+        switch (random.bounded(3)) {
+        case 0:
+            data += gbkLine;
+            break;
+        case 1:
+            data += asciiLine;
+            break;
+        default: {
+            QByteArray noise(random.bounded(1, 64), Qt::Uninitialized);
+            for (char &c : noise)
+                c = char(random.bounded(0x20, 0x7F)); // printable, so pairs stay aligned
+            data += noise;
+        }
+        }
+    }
+    return data;
+}
+
+} // namespace
+
+class tst_ReceiveStream : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void chunkSizesAndPausesChangeNothing();
+    void longMixedTrafficKeepsMemoryFlat();
+
+private:
+    PtyPair *m_line = nullptr;
+    MainFom *m_window = nullptr;
+    RecordingDialogs::Record m_dialogs;
+};
+
+void tst_ReceiveStream::init()
+{
+    m_dialogs = {};
+    m_line = new PtyPair;
+    m_window = new MainFom;
+    m_window->setDialogs(std::make_unique<RecordingDialogs>(&m_dialogs));
+    m_window->MSComm1->setPortCatalog(TestCatalog::of({m_line->devicePath()}));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_window->OCCOMCmd->click();
+    QVERIFY(m_window->MSComm1->portOpen());
+}
+
+void tst_ReceiveStream::cleanup()
+{
+    delete m_window;
+    delete m_line;
+}
+
+void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
+{
+    m_window->CLSChk->setChecked(false);
+    QRandomGenerator random(20080928);
+    QByteArray stream = mixedTraffic(random, 60000);
+    // Chinese characters cut at every possible place, lone high bytes last.
+    stream += QStringEncoder("GBK")(QStringLiteral("中文在任意位置被切开"));
+    const QString expected = QStringDecoder("GBK")(stream);
+
+    qsizetype offset = 0;
+    while (offset < stream.size()) {
+        const qsizetype length = std::min<qsizetype>(random.bounded(1, 700), stream.size() - offset);
+        QVERIFY(m_line->write(stream.mid(offset, length)));
+        offset += length;
+        if (random.bounded(4) == 0)
+            QTest::qWait(random.bounded(1, 15));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->RXLab->text(), QString::number(stream.size()), 10000);
+    QCOMPARE(m_window->RTxt->text(), expected);
+    QCOMPARE(m_window->PendingLeadByte, 0);
+    QVERIFY(m_dialogs.shown.isEmpty());
+}
+
+void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
+{
+    const int seconds = qEnvironmentVariableIntValue("VARNICA_SOAK_SECONDS") > 0
+        ? qEnvironmentVariableIntValue("VARNICA_SOAK_SECONDS")
+        : 150;
+    QRandomGenerator random(19700101);
+    qint64 written = 0;
+    double residentAfterWarmUp = 0;
+    double highest = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < qint64(seconds) * 1000) {
+        const QByteArray burst = mixedTraffic(random, random.bounded(1000, 40000));
+        QVERIFY(m_line->write(burst));
+        written += burst.size();
+        QTest::qWait(random.bounded(5, 40));
+        if (residentAfterWarmUp == 0 && clock.elapsed() > 10000)
+            residentAfterWarmUp = residentMiB();
+        highest = std::max(highest, residentMiB());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->RXLab->text(), QString::number(written), 20000);
+    const double growth = residentMiB() - residentAfterWarmUp;
+    qInfo("soak: %lld bytes in %d s; resident %.1f MiB after warm-up, %.1f MiB at the end, "
+          "%.1f MiB at the highest",
+          written, seconds, residentAfterWarmUp, residentMiB(), highest);
+    QVERIFY2(growth < 16.0, qPrintable(QString::number(growth)));
+    QVERIFY(m_dialogs.shown.isEmpty());
+}
+
+QTEST_MAIN(tst_ReceiveStream)
+#include "tst_receivestream.moc"
