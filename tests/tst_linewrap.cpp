@@ -21,6 +21,9 @@ private slots:
     void appendingToALongLineLooksOnlyAtTheNewText();
     void editingLooksOnlyNearTheEdit();
     void newWidthWrapsEverythingAgain();
+    void newWidthWrapsAgainInPortions_data();
+    void newWidthWrapsAgainInPortions();
+    void editWhileWrappingAgain();
     void measuresEachCharacterOnce();
     void controlCharactersShowAsSymbols();
 };
@@ -243,6 +246,61 @@ void TestLineWrap::newWidthWrapsEverythingAgain()
     // Appending goes on at the new width.
     wrapped.append(u"z");
     QCOMPARE(wrapped.starts(), (Starts{0, 30, 60, 90, 97, 127}));
+}
+
+void TestLineWrap::newWidthWrapsAgainInPortions_data()
+{
+    QTest::addColumn<QString>("text");
+    QRandomGenerator random(32452843); // a fixed start value: the same run every time
+    QTest::newRow("lines of text") << randomText(random, 5000);
+    QTest::newRow("one long line of hex") << u"0A 1B 2C 3D "_qs.repeated(500);
+    QTest::newRow("one long word") << QString(5000, u'x');
+}
+
+void TestLineWrap::newWidthWrapsAgainInPortions()
+{
+    QFETCH(QString, text);
+    QRandomGenerator random(49979687); // a fixed start value: the same run every time
+    Wrapped wrapped(7);
+    wrapped.append(text);
+    wrapped.lines.beginRewrap(13);
+    QVERIFY(wrapped.lines.isRewrapping());
+    int portions = 0;
+    while (wrapped.lines.continueRewrap(wrapped.text, 300)) {
+        ++portions;
+        // Meanwhile the lines stay in order and cover the text.
+        const Starts starts = wrapped.starts();
+        QCOMPARE(starts.front(), 0);
+        QVERIFY(std::adjacent_find(starts.begin(), starts.end(), std::greater_equal<qint64>()) ==
+                starts.end());
+        QVERIFY(starts.back() <= wrapped.text.size());
+        if (portions % 3 == 0)
+            wrapped.append(randomText(random, 40)); // the text grows meanwhile
+    }
+    QVERIFY(portions > 5);
+    QVERIFY(!wrapped.lines.isRewrapping());
+    QCOMPARE(wrapped.starts(), wrapped.freshStarts());
+    wrapped.append(randomText(random, 40));
+    QCOMPARE(wrapped.starts(), wrapped.freshStarts());
+}
+
+void TestLineWrap::editWhileWrappingAgain()
+{
+    QRandomGenerator random(86028121); // a fixed start value: the same run every time
+    Wrapped wrapped(7);
+    wrapped.append(randomText(random, 3000));
+    wrapped.lines.beginRewrap(11);
+    wrapped.lines.continueRewrap(wrapped.text, 500);
+    wrapped.replace(1200, 5, u"edit\r\n"_qs);
+    QVERIFY(!wrapped.lines.isRewrapping());
+    QCOMPARE(wrapped.starts(), wrapped.freshStarts());
+
+    wrapped.lines.beginRewrap(5);
+    wrapped.lines.continueRewrap(wrapped.text, 500);
+    wrapped.text.clear();
+    wrapped.lines.clear();
+    QVERIFY(!wrapped.lines.isRewrapping());
+    QCOMPARE(wrapped.starts(), (Starts{0}));
 }
 
 void TestLineWrap::measuresEachCharacterOnce()

@@ -57,15 +57,39 @@ WrappedLines::WrappedLines(GlyphAdvances &advances) : m_advances(advances) {}
 
 void WrappedLines::setWidthLimit(qreal limit, const ChunkedText &text)
 {
-    m_limit = limit;
-    rewrap(text);
+    beginRewrap(limit);
+    continueRewrap(text, text.size());
 }
 
 void WrappedLines::rewrap(const ChunkedText &text)
 {
-    m_starts.assign(1, 0);
-    m_tail = State();
-    wrapFrom(text, 0, m_tail, m_starts, nullptr);
+    setWidthLimit(m_limit, text);
+}
+
+void WrappedLines::beginRewrap(qreal limit)
+{
+    // Room for about as many lines as a narrower width makes, so that the
+    // portions do not stall on growing the table.
+    const double growth = std::clamp(m_limit / std::max<qreal>(limit, 1), 1.0, 4.0);
+    m_limit = limit;
+    m_rewrap = Rewrap();
+    m_rewrap.active = true;
+    m_rewrap.starts.reserve(std::size_t(double(m_starts.size()) * growth * 1.1) + 64);
+}
+
+bool WrappedLines::continueRewrap(const ChunkedText &text, qint64 budget)
+{
+    if (!m_rewrap.active)
+        return false;
+    const qint64 to = std::min(text.size(), m_rewrap.position + std::max<qint64>(budget, 1));
+    wrapFrom(text, m_rewrap.position, to, m_rewrap.state, m_rewrap.starts, nullptr);
+    m_rewrap.position = to;
+    if (to < text.size())
+        return true;
+    m_starts = std::move(m_rewrap.starts);
+    m_tail = m_rewrap.state;
+    m_rewrap = Rewrap();
+    return false;
 }
 
 qsizetype WrappedLines::lineAt(qint64 position) const
@@ -76,17 +100,22 @@ qsizetype WrappedLines::lineAt(qint64 position) const
 
 void WrappedLines::appended(const ChunkedText &text, qint64 from)
 {
-    wrapFrom(text, from, m_tail, m_starts, nullptr);
+    wrapFrom(text, from, text.size(), m_tail, m_starts, nullptr);
 }
 
 void WrappedLines::clear()
 {
     m_starts.assign(1, 0);
     m_tail = State();
+    m_rewrap = Rewrap();
 }
 
 void WrappedLines::replaced(const ChunkedText &text, qint64 position, qint64 removed, qint64 added)
 {
+    if (m_rewrap.active) {
+        rewrap(text);
+        return;
+    }
     const qint64 delta = added - removed;
     // An edit on a line can change where the line before it ends (that line
     // looked ahead into it), never anything earlier.
@@ -109,7 +138,7 @@ void WrappedLines::replaced(const ChunkedText &text, qint64 position, qint64 rem
     std::vector<qint64> fresh{m_starts[std::size_t(first)]};
     State state;
     state.lineStart = fresh.front();
-    const qint64 syncedAt = wrapFrom(text, state.lineStart, state, fresh, synced);
+    const qint64 syncedAt = wrapFrom(text, state.lineStart, text.size(), state, fresh, synced);
 
     const auto firstReplaced = m_starts.begin() + qptrdiff(first);
     if (syncedAt < 0) {
@@ -130,7 +159,7 @@ void WrappedLines::replaced(const ChunkedText &text, qint64 position, qint64 rem
 }
 
 template <typename Synced>
-qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, State &state,
+qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, State &state,
                               std::vector<qint64> &starts, Synced isSynced)
 {
     constexpr bool checksSync = !std::is_same_v<Synced, std::nullptr_t>;
@@ -148,7 +177,7 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, State &state
         return false;
     };
 
-    text.forEachPiece(from, text.size(), [&](QStringView piece, qint64 pieceStart) {
+    text.forEachPiece(from, to, [&](QStringView piece, qint64 pieceStart) {
         if (stoppedAt >= 0)
             return;
         qsizetype i = 0;

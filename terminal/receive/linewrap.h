@@ -85,9 +85,18 @@ public:
     explicit WrappedLines(GlyphAdvances &advances);
 
     qreal widthLimit() const { return m_limit; }
-    // Sets the width and wraps the whole text again.
+    // Sets the width and wraps the whole text again at once.
     void setWidthLimit(qreal limit, const ChunkedText &text);
+    // Wraps the whole text again at once (the widths of characters changed).
     void rewrap(const ChunkedText &text);
+
+    // Wrapping a long text again takes a while: beginRewrap() sets the width
+    // and continueRewrap() wraps the next portion of about budget characters,
+    // true while more remains. Until the last portion the lines keep their
+    // old width, and the text may grow at its end meanwhile.
+    void beginRewrap(qreal limit);
+    bool continueRewrap(const ChunkedText &text, qint64 budget);
+    bool isRewrapping() const { return m_rewrap.active; }
 
     // There is always at least one line, empty for an empty text.
     qsizetype count() const { return qsizetype(m_starts.size()); }
@@ -97,7 +106,8 @@ public:
 
     // The text has grown by what lies from from to its end.
     void appended(const ChunkedText &text, qint64 from);
-    // At position, removed characters were taken out and added put in.
+    // At position, removed characters were taken out and added put in. (In
+    // the middle of wrapping again, the whole text is wrapped at once.)
     void replaced(const ChunkedText &text, qint64 position, qint64 removed, qint64 added);
     // The text was emptied.
     void clear();
@@ -117,16 +127,27 @@ private:
         char16_t previous = 0;
     };
 
-    // Wraps text from from on, starting in state, adding line starts to
+    // How far wrapping again at a new width has come: the new lines of the
+    // text up to position.
+    struct Rewrap
+    {
+        bool active = false;
+        qint64 position = 0;
+        std::vector<qint64> starts{0};
+        State state;
+    };
+
+    // Wraps text from from to to, starting in state, adding line starts to
     // starts. With isSynced, stops at the first new line start q for which
     // isSynced(q) holds and returns q; otherwise runs to the end and returns -1.
     template <typename Synced>
-    qint64 wrapFrom(const ChunkedText &text, qint64 from, State &state, std::vector<qint64> &starts,
-                    Synced isSynced);
+    qint64 wrapFrom(const ChunkedText &text, qint64 from, qint64 to, State &state,
+                    std::vector<qint64> &starts, Synced isSynced);
 
     GlyphAdvances &m_advances;
     qreal m_limit = 1e9;
     std::vector<qint64> m_starts{0};
     State m_tail;
+    Rewrap m_rewrap;
     qint64 m_scanned = 0;
 };
