@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 
@@ -24,6 +25,7 @@ private slots:
     void selectsAndCopiesWithTheKeyboard();
     void takesTypingAndPasting();
     void selectsWithTheMouse();
+    void tabMovesTheFocusOn();
     void paintsTheSelection();
 };
 
@@ -304,6 +306,22 @@ void TestReceiveView::selectsWithTheMouse()
     const qreal helloWidth = QFontMetricsF(view.font()).horizontalAdvance(u"hello wo"_qs);
     QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(4 + int(helloWidth), firstLine.y()));
     QCOMPARE(view.selectedText(), u"world"_qs);
+}
+
+void TestReceiveView::tabMovesTheFocusOn()
+{
+    QWidget form;
+    auto *view = new ReceiveView(&form);
+    auto *next = new QLineEdit(&form);
+    next->move(0, 200);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    view->setFocus();
+    QCOMPARE(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), next);
+    QCOMPARE(view->text(), QString());
 }
 
 void TestReceiveView::paintsTheSelection()

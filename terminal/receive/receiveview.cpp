@@ -550,92 +550,87 @@ void ReceiveView::selectWordAt(qint64 position)
 
 bool ReceiveView::handleNavigation(QKeyEvent *event)
 {
+    enum class Target {
+        NextChar,
+        PreviousChar,
+        NextWord,
+        PreviousWord,
+        LineStart,
+        LineEnd,
+        TextStart,
+        TextEnd
+    };
     struct Binding
     {
-        QKeySequence::StandardKey key;
-        Move move;
-    };
-    const qsizetype page = visibleLineCount();
-    const qsizetype line = m_lines.lineAt(m_caret);
-    const auto target = [&](QKeySequence::StandardKey key) -> qint64 {
-        switch (key) {
-        case QKeySequence::MoveToNextChar:
-        case QKeySequence::SelectNextChar:
-            return nextCaretStop(m_caret);
-        case QKeySequence::MoveToPreviousChar:
-        case QKeySequence::SelectPreviousChar:
-            return previousCaretStop(m_caret);
-        case QKeySequence::MoveToNextWord:
-        case QKeySequence::SelectNextWord:
-            return nextWordStart(m_caret);
-        case QKeySequence::MoveToPreviousWord:
-        case QKeySequence::SelectPreviousWord:
-            return previousWordStart(m_caret);
-        case QKeySequence::MoveToStartOfLine:
-        case QKeySequence::SelectStartOfLine:
-            return m_lines.start(line);
-        case QKeySequence::MoveToEndOfLine:
-        case QKeySequence::SelectEndOfLine:
-            return contentEnd(line);
-        case QKeySequence::MoveToStartOfDocument:
-        case QKeySequence::SelectStartOfDocument:
-            return 0;
-        case QKeySequence::MoveToEndOfDocument:
-        case QKeySequence::SelectEndOfDocument:
-            return m_text.size();
-        default:
-            return -1;
-        }
+        QKeySequence::StandardKey move;
+        QKeySequence::StandardKey select;
+        Target target;
     };
     static const Binding bindings[] = {
-        {QKeySequence::MoveToNextChar, Move::Stay},
-        {QKeySequence::SelectNextChar, Move::Extend},
-        {QKeySequence::MoveToPreviousChar, Move::Stay},
-        {QKeySequence::SelectPreviousChar, Move::Extend},
-        {QKeySequence::MoveToNextWord, Move::Stay},
-        {QKeySequence::SelectNextWord, Move::Extend},
-        {QKeySequence::MoveToPreviousWord, Move::Stay},
-        {QKeySequence::SelectPreviousWord, Move::Extend},
-        {QKeySequence::MoveToStartOfLine, Move::Stay},
-        {QKeySequence::SelectStartOfLine, Move::Extend},
-        {QKeySequence::MoveToEndOfLine, Move::Stay},
-        {QKeySequence::SelectEndOfLine, Move::Extend},
-        {QKeySequence::MoveToStartOfDocument, Move::Stay},
-        {QKeySequence::SelectStartOfDocument, Move::Extend},
-        {QKeySequence::MoveToEndOfDocument, Move::Stay},
-        {QKeySequence::SelectEndOfDocument, Move::Extend},
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Target::NextChar},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Target::PreviousChar},
+        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Target::NextWord},
+        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Target::PreviousWord},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Target::LineStart},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Target::LineEnd},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+         Target::TextStart},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Target::TextEnd},
+    };
+    const qsizetype line = m_lines.lineAt(m_caret);
+    const auto positionOf = [&](Target target) -> qint64 {
+        switch (target) {
+        case Target::NextChar:
+            return nextCaretStop(m_caret);
+        case Target::PreviousChar:
+            return previousCaretStop(m_caret);
+        case Target::NextWord:
+            return nextWordStart(m_caret);
+        case Target::PreviousWord:
+            return previousWordStart(m_caret);
+        case Target::LineStart:
+            return m_lines.start(line);
+        case Target::LineEnd:
+            return contentEnd(line);
+        case Target::TextStart:
+            return 0;
+        case Target::TextEnd:
+            return m_text.size();
+        }
+        return m_caret;
     };
     for (const Binding &binding : bindings) {
-        if (event->matches(binding.key)) {
-            moveCaret(target(binding.key), binding.move);
+        const bool select = event->matches(binding.select);
+        if (select || event->matches(binding.move)) {
+            moveCaret(positionOf(binding.target), select ? Move::Extend : Move::Stay);
             return true;
         }
     }
-    static const struct
+
+    struct LineBinding
     {
-        QKeySequence::StandardKey key;
+        QKeySequence::StandardKey move;
+        QKeySequence::StandardKey select;
         int direction;
         bool byPage;
-        Move move;
-    } verticalBindings[] = {
-        {QKeySequence::MoveToNextLine, 1, false, Move::Stay},
-        {QKeySequence::SelectNextLine, 1, false, Move::Extend},
-        {QKeySequence::MoveToPreviousLine, -1, false, Move::Stay},
-        {QKeySequence::SelectPreviousLine, -1, false, Move::Extend},
-        {QKeySequence::MoveToNextPage, 1, true, Move::Stay},
-        {QKeySequence::SelectNextPage, 1, true, Move::Extend},
-        {QKeySequence::MoveToPreviousPage, -1, true, Move::Stay},
-        {QKeySequence::SelectPreviousPage, -1, true, Move::Extend},
     };
-    for (const auto &binding : verticalBindings) {
-        if (event->matches(binding.key)) {
-            const qsizetype lines = binding.direction * (binding.byPage ? page : 1);
+    static const LineBinding lineBindings[] = {
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, 1, false},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, -1, false},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, 1, true},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, -1, true},
+    };
+    for (const LineBinding &binding : lineBindings) {
+        const bool select = event->matches(binding.select);
+        if (select || event->matches(binding.move)) {
+            const qsizetype lines = binding.direction * (binding.byPage ? visibleLineCount() : 1);
             if (binding.byPage)
                 setTopLine(m_topLine + lines);
-            moveCaretByLines(lines, binding.move);
+            moveCaretByLines(lines, select ? Move::Extend : Move::Stay);
             return true;
         }
     }
+
     if (event->matches(QKeySequence::SelectAll)) {
         m_anchor = 0;
         moveCaret(m_text.size(), Move::Extend);
