@@ -46,8 +46,8 @@ double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double peakRssMiB()
@@ -124,7 +124,9 @@ struct Lateness
         const auto at = [&](double q) {
             return sorted.isEmpty() ? 0.0 : sorted[qsizetype(q * double(sorted.size() - 1))];
         };
-        return {{"median_ms", at(0.5)}, {"p99_ms", at(0.99)}, {"max_ms", sorted.isEmpty() ? 0.0 : sorted.last()}};
+        return {{"median_ms", at(0.5)},
+                {"p99_ms", at(0.99)},
+                {"max_ms", sorted.isEmpty() ? 0.0 : sorted.last()}};
     }
 };
 
@@ -215,13 +217,17 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     const qint64 held = window.RTxt->length();
     const double rssGrowth = currentRssMiB() - rssBefore;
     QJsonObject result{
-        {"scenario", QStringLiteral("receive %1 %2 autoclear-%3").arg(kind, hex ? "hex" : "text", autoClear ? "on" : "off")},
+        {"scenario", QStringLiteral("receive %1 %2 autoclear-%3")
+                         .arg(kind, hex ? "hex" : "text", autoClear ? "on" : "off")},
         {"bytes_written", size},
         {"bytes_counted", received()},
         {"seconds", seconds},
         {"mib_per_s", doneNs > 0 ? double(size) / double(mebibyte) / seconds : 0.0},
-        {"first_mib_per_s", firstSeconds > 0 ? double(std::min(mebibyte, size)) / double(mebibyte) / firstSeconds : 0.0},
-        {"last_mib_per_s", lastSeconds > 0 ? double(size - lastMiBFrom) / double(mebibyte) / lastSeconds : 0.0},
+        {"first_mib_per_s", firstSeconds > 0
+                                ? double(std::min(mebibyte, size)) / double(mebibyte) / firstSeconds
+                                : 0.0},
+        {"last_mib_per_s",
+         lastSeconds > 0 ? double(size - lastMiBFrom) / double(mebibyte) / lastSeconds : 0.0},
         {"cpu_s_per_mib", cpu / (double(size) / double(mebibyte))},
         {"peak_rss_mib", peakRssMiB()},
         {"chars_held", held},
@@ -258,8 +264,7 @@ QJsonObject sendScenario(bool hex, qint64 size)
     text.reserve(size);
     if (hex) {
         static const char digits[] = "0123456789ABCDEF";
-        for (qint64 i = 0; text.size() + 3 <= size; ++i)
-        {
+        for (qint64 i = 0; text.size() + 3 <= size; ++i) {
             text += QLatin1Char(digits[(i >> 4) & 15]);
             text += QLatin1Char(digits[i & 15]);
             text += QLatin1Char(' ');
@@ -313,7 +318,8 @@ QJsonObject startupScenario(const QElapsedTimer &sinceStart)
     MainFom window;
     window.show();
     QApplication::processEvents();
-    return {{"scenario", "start-up to shown window"}, {"seconds", double(sinceStart.nsecsElapsed()) / 1e9}};
+    return {{"scenario", "start-up to shown window"},
+            {"seconds", double(sinceStart.nsecsElapsed()) / 1e9}};
 }
 
 struct Scenario
@@ -362,13 +368,15 @@ void printTable(const QList<QJsonObject> &results)
                     r.value("cpu_s_per_mib").toDouble(), r.value("peak_rss_mib").toDouble(),
                     r.value("bytes_per_char_held").toDouble(), late.value("median_ms").toDouble(),
                     late.value("p99_ms").toDouble(), late.value("max_ms").toDouble(),
-                    r.contains("bytes_written")
-                            && r.value("bytes_written").toInteger() != r.value("bytes_counted").toInteger()
+                    r.contains("bytes_written") && r.value("bytes_written").toInteger() !=
+                                                       r.value("bytes_counted").toInteger()
                         ? "  COUNT MISMATCH"
                         : "");
         if (r.contains("send_data_seconds"))
-            std::printf("%-34s   %.2f MiB/s on the line, SendData returned after %.3f s, %lld bytes counted\n", "",
-                        r.value("mib_per_s").toDouble(), r.value("send_data_seconds").toDouble(),
+            std::printf("%-34s   %.2f MiB/s on the line, SendData returned after %.3f s, %lld "
+                        "bytes counted\n",
+                        "", r.value("mib_per_s").toDouble(),
+                        r.value("send_data_seconds").toDouble(),
                         r.value("bytes_counted").toInteger());
         if (r.value("scenario").toString().startsWith(QLatin1String("start-up")))
             std::printf("%-34s   %.3f s\n", "", r.value("seconds").toDouble());
@@ -405,7 +413,9 @@ int main(int argc, char *argv[])
         child.waitForFinished(-1);
         const QByteArray line = child.readAllStandardOutput().trimmed();
         const QJsonObject result = QJsonDocument::fromJson(line.split('\n').last()).object();
-        results.append(result.isEmpty() ? QJsonObject{{"scenario", scenario.name}, {"error", "no result"}} : result);
+        results.append(result.isEmpty()
+                           ? QJsonObject{{"scenario", scenario.name}, {"error", "no result"}}
+                           : result);
         std::fprintf(stderr, "%s\n", line.split('\n').last().constData());
     }
     std::printf("\n");

@@ -33,8 +33,8 @@ QString textFrom(const uint8_t *data, size_t size)
     QString text;
     text.reserve(qsizetype(size));
     for (size_t i = 0; i < size; ++i)
-        text.append(QChar(data[i] < 0xF0 ? alphabet[data[i] % alphabetSize]
-                                         : char16_t(0x80 + data[i])));
+        text.append(
+            QChar(data[i] < 0xF0 ? alphabet[data[i] % alphabetSize] : char16_t(0x80 + data[i])));
     return text;
 }
 
@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = textFrom(data, size);
     qsizetype firstBad = 0;
-    while (firstBad < text.size()
-           && (text[firstBad] == QLatin1Char(' ') || isHexDigit(text[firstBad])))
+    while (firstBad < text.size() &&
+           (text[firstBad] == QLatin1Char(' ') || isHexDigit(text[firstBad])))
         ++firstBad;
 
     QByteArray streamed;

@@ -108,7 +108,8 @@ void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
 
     qsizetype offset = 0;
     while (offset < stream.size()) {
-        const qsizetype length = std::min<qsizetype>(random.bounded(1, 700), stream.size() - offset);
+        const qsizetype length =
+            std::min<qsizetype>(random.bounded(1, 700), stream.size() - offset);
         QVERIFY(m_line->write(stream.mid(offset, length)));
         offset += length;
         if (random.bounded(4) == 0)
@@ -123,8 +124,8 @@ void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
 void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
 {
     const int seconds = qEnvironmentVariableIntValue("VARNICA_SOAK_SECONDS") > 0
-        ? qEnvironmentVariableIntValue("VARNICA_SOAK_SECONDS")
-        : 150;
+                            ? qEnvironmentVariableIntValue("VARNICA_SOAK_SECONDS")
+                            : 150;
     QRandomGenerator random(19700101);
     qint64 written = 0;
     double residentAfterWarmUp = 0;

@@ -28,16 +28,10 @@ QRect inTwips(const QWidget *widget)
 // Every control the layout moves, with its geometry in twips.
 QList<QRect> layoutOf(const MainFom &w)
 {
-    return {inTwips(w.StaFra),
-            inTwips(w.SFra),
-            inTwips(w.OntopChk),
-            inTwips(w.SCmd),
+    return {inTwips(w.StaFra), inTwips(w.SFra), inTwips(w.OntopChk), inTwips(w.SCmd),
             // The label's size follows its caption; the layout moves it only.
-            QRect(inTwips(w.dravikZZlab).topLeft(), QSize(840, 210)),
-            inTwips(w.GZFra),
-            inTwips(w.TXTSol),
-            inTwips(w.RTxt),
-            inTwips(w.STxt),
+            QRect(inTwips(w.dravikZZlab).topLeft(), QSize(840, 210)), inTwips(w.GZFra),
+            inTwips(w.TXTSol), inTwips(w.RTxt), inTwips(w.STxt),
             QRect(w.TXTSol->minimum(), w.TXTSol->value(), w.TXTSol->maximum(), 0)};
 }
 

@@ -2,16 +2,111 @@
 // correction, clearing and the counters.
 #include "mainfom.h"
 
-void MainFom::MSComm1OnComm() {}
+#include "autosizelabel.h"
 
-void MainFom::GZCmdClick() {}
+#include "bytecount.h"
+#include "commerror.h"
+#include "mscomm.h"
+#include "receivedecoder.h"
+#include "receiveview.h"
 
-void MainFom::GZChkClick() {}
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 
-void MainFom::CLSCmdClick() {}
+namespace {
 
-void MainFom::ClearCmdClick() {}
+// Ticks of the logo timer.
+constexpr quint8 ticksAtReceive = 3;    // a receive event cancels the countdown
+constexpr quint8 ticksWhenHolding = 0;  // a receive event left a byte held
+constexpr quint8 ticksToCorrection = 2; // the automatic correction drops it
+constexpr quint8 lastIdleTick = 100;    // the idle count cycles from 3 to 100
 
-void MainFom::HoldTimeoutStep() {}
+// More characters than this in the receive box and auto clear empties it.
+constexpr qint64 autoClearLimit = 4095;
 
-void MainFom::AutoClearStep() {}
+bool isTicked(const QCheckBox *box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+} // namespace
+
+void MainFom::MSComm1OnComm()
+{
+    try {
+        if (MSComm1->commEvent() != MSComm::EvReceive)
+            return;
+        HoldTicks = ticksAtReceive;
+        GZCmd->setEnabled(false);
+
+        // Every waiting byte, however many: the batch is shown and counted
+        // whole.
+        const QByteArray received = MSComm1->input();
+        QString piece;
+        receivedisplay::appendReceived(piece, received, isTicked(R16Chk), PendingLeadByte);
+        RTxt->appendText(piece);
+        RXLab->setText(addToCount(RXLab->text(), double(received.size())));
+        RTxt->moveCaretToEnd();
+
+        if (PendingLeadByte > 0) {
+            HoldTicks = ticksWhenHolding;
+            if (!isTicked(GZChk))
+                GZCmd->setEnabled(true);
+        }
+    } catch (const NumberedError &error) {
+        ShowError(error.description(), QString::number(error.number()));
+    } catch (const std::exception &error) {
+        ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
+    }
+}
+
+void MainFom::GZCmdClick()
+{
+    PendingLeadByte = 0;
+    GZCmd->setEnabled(false);
+}
+
+void MainFom::GZChkClick()
+{
+    const bool autoCorrect = isTicked(GZChk);
+    const bool correctionOffered = GZCmd->isEnabled();
+    if (correctionOffered && autoCorrect) {
+        PendingLeadByte = 0;
+        GZCmd->setEnabled(false);
+    }
+}
+
+void MainFom::CLSCmdClick()
+{
+    RTxt->clearText();
+}
+
+void MainFom::ClearCmdClick()
+{
+    TXLab->setText(QStringLiteral("0"));
+    RXLab->setText(QStringLiteral("0"));
+}
+
+void MainFom::HoldTimeoutStep()
+{
+    try {
+        ++HoldTicks;
+        if (HoldTicks == ticksToCorrection && isTicked(GZChk))
+            PendingLeadByte = 0;
+        if (HoldTicks > lastIdleTick)
+            HoldTicks = ticksAtReceive;
+    } catch (...) {
+        // The logo timer's steps go on whatever one of them meets.
+    }
+}
+
+void MainFom::AutoClearStep()
+{
+    try {
+        if (isTicked(CLSChk) && RTxt->length() > autoClearLimit)
+            RTxt->clearText();
+    } catch (...) {
+        // The logo timer's steps go on whatever one of them meets.
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+// A long text kept in pieces of a few ten thousand characters, so that
+// appending never copies what is already held and an edit in the middle
+// moves one piece only. Positions are in UTF-16 code units.
+class ChunkedText
+{
+public:
+    qint64 size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+
+    void append(QStringView text);
+    void insert(qint64 position, QStringView text);
+    void remove(qint64 position, qint64 count);
+    void clear();
+
+    QChar at(qint64 position) const;
+    QString mid(qint64 position, qint64 count) const;
+    QString toString() const;
+
+    // Calls visit(QStringView piece, qint64 pieceStart) for the pieces that
+    // together make up [from, to), in order.
+    template <typename Visit> void forEachPiece(qint64 from, qint64 to, Visit visit) const;
+
+private:
+    struct Chunk
+    {
+        qint64 start = 0;
+        QString text;
+    };
+
+    // How many characters a new piece takes before the next one starts, and
+    // how far an edit may grow a piece before it is split.
+    static constexpr qsizetype chunkCapacity = 32 * 1024;
+    static constexpr qsizetype splitSize = 2 * chunkCapacity;
+
+    std::size_t chunkIndexOf(qint64 position) const;
+    void renumberFrom(std::size_t index);
+
+    std::vector<Chunk> m_chunks;
+    qint64 m_size = 0;
+};
+
+template <typename Visit> void ChunkedText::forEachPiece(qint64 from, qint64 to, Visit visit) const
+{
+    from = std::max<qint64>(from, 0);
+    to = std::min(to, m_size);
+    if (from >= to)
+        return;
+    for (std::size_t index = chunkIndexOf(from); index < m_chunks.size(); ++index) {
+        const Chunk &chunk = m_chunks[index];
+        if (chunk.start >= to)
+            break;
+        const qint64 begin = std::max(from, chunk.start);
+        const qint64 end = std::min(to, chunk.start + chunk.text.size());
+        visit(QStringView(chunk.text).sliced(begin - chunk.start, end - begin), begin);
+    }
+}

@@ -1,0 +1,105 @@
+#include "chunkedtext.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+class TestChunkedText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void appendsAcrossPieces();
+    void piecesCoverExactlyTheAskedRange();
+    void editsMatchAPlainString();
+    void outOfRangeReadsAreHarmless();
+};
+
+namespace {
+
+QString sample(qsizetype size, char16_t first = u'a')
+{
+    QString text(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        text[i] = QChar(char16_t(first + i % 26));
+    return text;
+}
+
+} // namespace
+
+void TestChunkedText::appendsAcrossPieces()
+{
+    ChunkedText text;
+    QString expected;
+    for (const qsizetype size : {1, 100, 40000, 7, 70000, 3}) {
+        const QString piece = sample(size, char16_t(u'a' + size % 5));
+        text.append(piece);
+        expected.append(piece);
+    }
+    QCOMPARE(text.size(), expected.size());
+    QCOMPARE(text.toString(), expected);
+    QCOMPARE(text.mid(32760, 20), expected.mid(32760, 20));
+    QCOMPARE(text.at(65536), expected.at(65536));
+
+    text.clear();
+    QVERIFY(text.isEmpty());
+    QCOMPARE(text.toString(), QString());
+}
+
+void TestChunkedText::piecesCoverExactlyTheAskedRange()
+{
+    ChunkedText text;
+    const QString whole = sample(100000);
+    text.append(whole);
+    QString joined;
+    qint64 expectedStart = 12345;
+    text.forEachPiece(12345, 87654, [&](QStringView piece, qint64 start) {
+        QCOMPARE(start, expectedStart);
+        expectedStart += piece.size();
+        joined.append(piece);
+    });
+    QCOMPARE(joined, whole.mid(12345, 87654 - 12345));
+}
+
+void TestChunkedText::editsMatchAPlainString()
+{
+    QRandomGenerator random(7340033); // a fixed start value: the same run every time
+    ChunkedText text;
+    QString expected;
+    for (int step = 0; step < 400; ++step) {
+        const int action = random.bounded(4);
+        const qint64 at = random.bounded(int(expected.size()) + 1);
+        if (action == 0) {
+            const QString piece = sample(random.bounded(1, 9000));
+            text.append(piece);
+            expected.append(piece);
+        } else if (action == 1) {
+            const QString piece = sample(random.bounded(1, 70000), u'A');
+            text.insert(at, piece);
+            expected.insert(at, piece);
+        } else {
+            const qint64 count = random.bounded(int(expected.size() - at) + 1);
+            text.remove(at, count);
+            expected.remove(at, count);
+        }
+        QCOMPARE(text.size(), expected.size());
+        const qint64 probe = random.bounded(int(expected.size()) + 1);
+        QCOMPARE(text.mid(probe, 50), expected.mid(probe, 50));
+    }
+    QCOMPARE(text.toString(), expected);
+}
+
+void TestChunkedText::outOfRangeReadsAreHarmless()
+{
+    ChunkedText text;
+    QCOMPARE(text.at(0), QChar());
+    text.append(u"abc");
+    QCOMPARE(text.at(3), QChar());
+    QCOMPARE(text.at(-1), QChar());
+    QCOMPARE(text.mid(2, 100), u"c"_qs);
+    QCOMPARE(text.mid(5, 1), QString());
+    text.remove(2, 100);
+    QCOMPARE(text.toString(), u"ab"_qs);
+}
+
+QTEST_APPLESS_MAIN(TestChunkedText)
+#include "tst_chunkedtext.moc"

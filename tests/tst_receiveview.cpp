@@ -1,0 +1,339 @@
+#include "receiveview.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+class TestReceiveView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void holdsTheTextAsReceived();
+    void showsLineBreaksAndControlCharacters();
+    void showsMarkupAsItIs();
+    void wrapsAtItsWidth();
+    void wrapsPieceByPieceAsItWouldWhole();
+    void aNewWidthReachesALongTextInTime();
+    void followsTheCaretToTheEnd();
+    void setSelStartStaysOnTheText();
+    void appendingLeavesTheCaretAlone();
+    void selectsAndCopiesWithTheKeyboard();
+    void takesTypingAndPasting();
+    void selectsWithTheMouse();
+    void tabMovesTheFocusOn();
+    void paintsTheSelection();
+};
+
+namespace {
+
+// A view on screen at a fixed size.
+struct ShownView
+{
+    explicit ShownView(QSize size = QSize(240, 160))
+    {
+        view.resize(size);
+        view.show();
+        view.activateWindow();
+        view.setFocus();
+    }
+    ReceiveView view;
+};
+
+qreal widestLine(const ReceiveView &view)
+{
+    QFont font = view.font();
+    font.setKerning(false);
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (qsizetype line = 0; line < view.lineCount(); ++line)
+        widest = std::max(widest, metrics.horizontalAdvance(view.shownLine(line).trimmed()));
+    return widest;
+}
+
+int pixelsOf(const QImage &image, QColor colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    return count;
+}
+
+} // namespace
+
+void TestReceiveView::holdsTheTextAsReceived()
+{
+    ReceiveView view;
+    QCOMPARE(view.length(), 0);
+    QCOMPARE(view.lineCount(), 1);
+    view.appendText(u"ab\r\n");
+    view.appendText(u"c");
+    QCOMPARE(view.text(), u"ab\r\nc"_qs);
+    QCOMPARE(view.length(), 5); // a CR LF counts two
+    QCOMPARE(view.lineCount(), 2);
+    view.appendText(QStringView());
+    QCOMPARE(view.length(), 5);
+
+    view.moveCaretToEnd();
+    view.clearText();
+    QCOMPARE(view.text(), QString());
+    QCOMPARE(view.length(), 0);
+    QCOMPARE(view.lineCount(), 1);
+    QCOMPARE(view.selStart(), 0);
+    view.appendText(u"again");
+    QCOMPARE(view.text(), u"again"_qs);
+}
+
+void TestReceiveView::showsLineBreaksAndControlCharacters()
+{
+    ReceiveView view;
+    view.appendText(QString(u"a\r\nb\nc\rd\0e\tf"_qs));
+    QCOMPARE(view.lineCount(), 4);
+    QCOMPARE(view.shownLine(0), u"a"_qs);
+    QCOMPARE(view.shownLine(1), u"b"_qs);
+    QCOMPARE(view.shownLine(2), u"c"_qs);
+    QCOMPARE(view.shownLine(3), u"d\u2400e\u2409f"_qs);
+    QCOMPARE(view.length(), 12);
+}
+
+void TestReceiveView::showsMarkupAsItIs()
+{
+    ReceiveView view;
+    const QString markup = u"<b>bold</b> &amp; <a href='x'>&C</a>"_qs;
+    view.appendText(markup);
+    QCOMPARE(view.shownLine(0), markup);
+    QCOMPARE(view.text(), markup);
+}
+
+void TestReceiveView::wrapsAtItsWidth()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    QVERIFY(view.verticalScrollBar()->isVisible());
+    const QString line = QString(3000, u'W');
+    view.appendText(line);
+    const qsizetype linesWide = view.lineCount();
+    QVERIFY(linesWide > 10);
+    QVERIFY(widestLine(view) <= view.viewport()->width());
+
+    view.resize(120, 160);
+    QVERIFY(view.lineCount() > linesWide);
+    QVERIFY(widestLine(view) <= view.viewport()->width());
+    QCOMPARE(view.text(), line);
+
+    // Hex groups are not cut in two.
+    view.clearText();
+    view.appendText(u"0A 1B 2C 3D "_qs.repeated(200));
+    for (qsizetype i = 0; i < view.lineCount(); ++i)
+        QVERIFY2(view.shownLine(i).size() % 3 == 0, qPrintable(view.shownLine(i)));
+}
+
+void TestReceiveView::wrapsPieceByPieceAsItWouldWhole()
+{
+    ShownView piecewise;
+    ShownView whole;
+    QString text;
+    for (int i = 0; i < 2000; ++i)
+        text += QString::asprintf("%02X ", i % 256) + (i % 97 == 0 ? u"中文\r"_qs : QString());
+    for (qsizetype at = 0; at < text.size(); at += 7)
+        piecewise.view.appendText(QStringView(text).mid(at, 7));
+    whole.view.appendText(text);
+    QCOMPARE(piecewise.view.lineCount(), whole.view.lineCount());
+    for (qsizetype line = 0; line < whole.view.lineCount(); ++line)
+        QCOMPARE(piecewise.view.shownLine(line), whole.view.shownLine(line));
+}
+
+void TestReceiveView::aNewWidthReachesALongTextInTime()
+{
+    ShownView wide(QSize(400, 160));
+    const QString hex = u"0A 1B 2C 3D "_qs.repeated(250000); // 3 million characters
+    wide.view.appendText(hex);
+    wide.view.moveCaretToEnd();
+    wide.view.resize(200, 160);
+    // The rest follows between events; the box stays whole meanwhile.
+    QVERIFY(wide.view.lineCount() > 0);
+    QCOMPARE(wide.view.length(), hex.size());
+
+    ShownView narrow(QSize(200, 160));
+    narrow.view.appendText(hex);
+    QTRY_COMPARE(wide.view.lineCount(), narrow.view.lineCount());
+    QCOMPARE(wide.view.shownLine(wide.view.lineCount() - 1),
+             narrow.view.shownLine(narrow.view.lineCount() - 1));
+    // The end stayed in view.
+    QCOMPARE(wide.view.firstVisibleLine() + wide.view.visibleLineCount(), wide.view.lineCount());
+}
+
+void TestReceiveView::followsTheCaretToTheEnd()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    for (int i = 0; i < 500; ++i)
+        view.appendText(u"line of text\r\n");
+    view.moveCaretToEnd();
+    QCOMPARE(view.selStart(), view.length());
+    QCOMPARE(view.selLength(), 0);
+    QCOMPARE(view.firstVisibleLine() + view.visibleLineCount(), view.lineCount());
+    QScrollBar *bar = view.verticalScrollBar();
+    QTRY_COMPARE(bar->maximum(), int(view.lineCount() - view.visibleLineCount()));
+    QCOMPARE(bar->value(), bar->maximum());
+
+    // Scrolling up by hand, then more data and the caret to the end again.
+    bar->setValue(0);
+    QCOMPARE(view.firstVisibleLine(), 0);
+    view.appendText(u"newest");
+    view.moveCaretToEnd();
+    QCOMPARE(view.firstVisibleLine() + view.visibleLineCount(), view.lineCount());
+    QTRY_COMPARE(bar->value(), bar->maximum());
+}
+
+void TestReceiveView::setSelStartStaysOnTheText()
+{
+    ReceiveView view;
+    view.appendText(u"ab\r\ncd");
+    view.setSelStart(-5);
+    QCOMPARE(view.selStart(), 0);
+    view.setSelStart(100);
+    QCOMPARE(view.selStart(), 6);
+    view.setSelStart(3); // between CR and LF: the caret goes past the pair
+    QCOMPARE(view.selStart(), 4);
+    view.setSelStart(1);
+    QCOMPARE(view.selStart(), 1);
+    QCOMPARE(view.selLength(), 0);
+}
+
+void TestReceiveView::appendingLeavesTheCaretAlone()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    view.appendText(u"abcdef");
+    view.setSelStart(2);
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    view.appendText(u"ghi");
+    QCOMPARE(view.selStart(), 2);
+    QCOMPARE(view.selectedText(), u"c"_qs);
+}
+
+void TestReceiveView::selectsAndCopiesWithTheKeyboard()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    view.appendText(u"ab\r\ncd");
+    view.moveCaretToEnd();
+    QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier); // over the CR LF at once
+    QCOMPARE(view.selectedText(), u"\r\ncd"_qs);
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"\r\ncd"_qs);
+
+    QTest::keyClick(&view, Qt::Key_Home);
+    QCOMPARE(view.selStart(), 0);
+    QCOMPARE(view.selLength(), 0);
+    QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(view.selectedText(), u"ab"_qs);
+    QTest::keyClick(&view, Qt::Key_Down);
+    QCOMPARE(view.selStart(), 6);
+
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(view.selStart(), 0);
+    QCOMPARE(view.selLength(), view.length());
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), view.text());
+}
+
+void TestReceiveView::takesTypingAndPasting()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    view.appendText(u"abc");
+    view.setSelStart(1);
+    QTest::keyClicks(&view, u"XY"_qs);
+    QCOMPARE(view.text(), u"aXYbc"_qs);
+    QCOMPARE(view.selStart(), 3);
+
+    QTest::keyClick(&view, Qt::Key_Return);
+    QCOMPARE(view.text(), u"aXY\r\nbc"_qs);
+    QCOMPARE(view.lineCount(), 2);
+    QTest::keyClick(&view, Qt::Key_Backspace); // the line break goes whole
+    QCOMPARE(view.text(), u"aXYbc"_qs);
+    QCOMPARE(view.lineCount(), 1);
+
+    QGuiApplication::clipboard()->setText(u"p\nq"_qs);
+    QTest::keyClick(&view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(view.text(), u"aXYp\r\nqbc"_qs);
+    QCOMPARE(view.selStart(), 7);
+
+    QTest::keyClick(&view, Qt::Key_Delete);
+    QCOMPARE(view.text(), u"aXYp\r\nqc"_qs);
+
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&view, u"z"_qs);
+    QCOMPARE(view.text(), u"z"_qs);
+    QCOMPARE(view.length(), 1);
+
+    // Received data goes on after what was typed.
+    view.appendText(u"!");
+    QCOMPARE(view.text(), u"z!"_qs);
+}
+
+void TestReceiveView::selectsWithTheMouse()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    view.appendText(u"hello world\r\nsecond line");
+    QWidget *area = view.viewport();
+    const int lineHeight = QFontMetricsF(view.font()).lineSpacing();
+    const QPoint firstLine(2, 4 + lineHeight / 2);
+    const QPoint secondLineEnd(area->width() - 2, 4 + lineHeight * 3 / 2);
+
+    QTest::mousePress(area, Qt::LeftButton, {}, firstLine);
+    QCOMPARE(view.selStart(), 0);
+    QTest::mouseMove(area, secondLineEnd);
+    QTest::mouseRelease(area, Qt::LeftButton, {}, secondLineEnd);
+    QCOMPARE(view.selectedText(), view.text());
+
+    // A click puts the caret down; shift and click selects up to it.
+    QTest::mouseClick(area, Qt::LeftButton, {}, firstLine);
+    QCOMPARE(view.selLength(), 0);
+    QTest::mouseClick(area, Qt::LeftButton, Qt::ShiftModifier, secondLineEnd);
+    QCOMPARE(view.selLength(), view.length());
+
+    const qreal helloWidth = QFontMetricsF(view.font()).horizontalAdvance(u"hello wo"_qs);
+    QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(4 + int(helloWidth), firstLine.y()));
+    QCOMPARE(view.selectedText(), u"world"_qs);
+}
+
+void TestReceiveView::tabMovesTheFocusOn()
+{
+    QWidget form;
+    auto *view = new ReceiveView(&form);
+    auto *next = new QLineEdit(&form);
+    next->move(0, 200);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    view->setFocus();
+    QCOMPARE(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), next);
+    QCOMPARE(view->text(), QString());
+}
+
+void TestReceiveView::paintsTheSelection()
+{
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    view.appendText(QString(u"text 中文 \0 😀 \x7f\r\nmore"_qs));
+    const QColor highlight = view.palette().color(QPalette::Active, QPalette::Highlight);
+    QCOMPARE(pixelsOf(view.viewport()->grab().toImage(), highlight), 0);
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(pixelsOf(view.viewport()->grab().toImage(), highlight) > 0);
+}
+
+QTEST_MAIN(TestReceiveView)
+#include "tst_receiveview.moc"
