@@ -12,6 +12,8 @@
 #include "intervaltimer.h"
 #include "mainfom.h"
 #include "mscomm.h"
+#include "processstats.h"
+#include "ptypair.h"
 #include "receiveview.h"
 #include "sendbox.h"
 
@@ -33,42 +35,12 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double peakRssMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
-
-double currentRssMiB()
-{
-    FILE *status = std::fopen("/proc/self/statm", "r");
-    long pages = 0;
-    long resident = 0;
-    if (status) {
-        if (std::fscanf(status, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(status);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / double(mebibyte);
-}
 
 // A catalog with one port: the pseudo-terminal's device side.
 class OnePort : public PortCatalog
@@ -134,18 +106,13 @@ struct Lateness
 // line takes it; the window receives it on the user-interface thread.
 QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint64 size)
 {
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+    PtyPair line;
+    if (!line.isValid())
         return {{"error", "openpty failed"}};
-    termios raw{};
-    tcgetattr(master, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(master, TCSANOW, &raw);
+    const int master = line.testSideDescriptor();
 
     MainFom window;
-    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(QString::fromLocal8Bit(name)));
+    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(line.devicePath()));
     window.R16Chk->setChecked(hex);
     window.CLSChk->setChecked(autoClear);
     window.BPSCom->chooseIndex(11);
@@ -156,8 +123,8 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     QApplication::processEvents();
 
     const QByteArray data = payload(kind, size);
-    const double rssBefore = currentRssMiB();
-    const double cpuBefore = cpuSeconds();
+    const double rssBefore = processstats::residentMiB();
+    const double cpuBefore = processstats::cpuSeconds();
     Lateness lateness;
     lateness.clock.start();
     QTimer latenessTimer;
@@ -180,10 +147,14 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
         while (offset < data.size()) {
             const ssize_t n = ::write(master, data.constData() + offset,
                                       size_t(std::min<qint64>(65536, data.size() - offset)));
-            if (n > 0)
+            if (n > 0) {
                 offset += n;
-            else if (errno != EINTR && errno != EAGAIN)
+            } else if (errno == EAGAIN) {
+                pollfd writable{master, POLLOUT, 0};
+                ::poll(&writable, 1, 100); // the line is full: wait, do not spin
+            } else if (errno != EINTR) {
                 break;
+            }
         }
         writerDone = true;
     });
@@ -211,11 +182,11 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     latenessTimer.stop();
 
     const double seconds = double(doneNs) / 1e9;
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double cpu = processstats::cpuSeconds() - cpuBefore;
     const double lastSeconds = double(doneNs - lastMiBStartNs) / 1e9;
     const double firstSeconds = double(firstMiBNs) / 1e9;
     const qint64 held = window.RTxt->length();
-    const double rssGrowth = currentRssMiB() - rssBefore;
+    const double rssGrowth = processstats::residentMiB() - rssBefore;
     QJsonObject result{
         {"scenario", QStringLiteral("receive %1 %2 autoclear-%3")
                          .arg(kind, hex ? "hex" : "text", autoClear ? "on" : "off")},
@@ -229,14 +200,12 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
         {"last_mib_per_s",
          lastSeconds > 0 ? double(size - lastMiBFrom) / double(mebibyte) / lastSeconds : 0.0},
         {"cpu_s_per_mib", cpu / (double(size) / double(mebibyte))},
-        {"peak_rss_mib", peakRssMiB()},
+        {"peak_rss_mib", processstats::peakResidentMiB()},
         {"chars_held", held},
         {"bytes_per_char_held", held > 0 ? rssGrowth * double(mebibyte) / double(held) : 0.0},
         {"lateness", lateness.summary()}};
     result.insert("kind", kind);
     window.OCCOMCmd->click();
-    ::close(master);
-    ::close(slave);
     return result;
 }
 
@@ -244,18 +213,13 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
 // draining the line.
 QJsonObject sendScenario(bool hex, qint64 size)
 {
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+    PtyPair line;
+    if (!line.isValid())
         return {{"error", "openpty failed"}};
-    termios raw{};
-    tcgetattr(master, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(master, TCSANOW, &raw);
+    const int master = line.testSideDescriptor();
 
     MainFom window;
-    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(QString::fromLocal8Bit(name)));
+    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(line.devicePath()));
     window.S16Chk->setChecked(hex);
     window.show();
     window.OCCOMCmd->click();
@@ -303,8 +267,6 @@ QJsonObject sendScenario(bool hex, qint64 size)
     stop = true;
     drain.join();
     window.OCCOMCmd->click();
-    ::close(master);
-    ::close(slave);
     return {{"scenario", QStringLiteral("send %1 1MiB").arg(hex ? "hex" : "text")},
             {"bytes_sent", qint64(drained.load())},
             {"bytes_counted", window.TXLab->text().toLongLong()},

@@ -59,7 +59,8 @@ test)
 
   # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
   configure_and_build "$root/build-sanitize" -DVARNICA_BUILD_TESTS=ON -DVARNICA_SANITIZE=ON
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  VARNICA_SOAK_SECONDS=${VARNICA_SANITIZED_SOAK_SECONDS:-30} \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp":print_suppressions=0 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-sanitize" --output-on-failure -j "$jobs"

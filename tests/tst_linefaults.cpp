@@ -3,26 +3,13 @@
 #include "lampshape.h"
 #include "mainfom.h"
 #include "mscomm.h"
+#include "processstats.h"
 #include "ptypair.h"
 #include "recordingdialogs.h"
 #include "testcatalog.h"
 
 #include <QPushButton>
 #include <QTest>
-
-#include <sys/resource.h>
-
-namespace {
-
-double cpuSecondsUsed()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 class tst_LineFaults : public QObject
 {
@@ -52,10 +39,10 @@ void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
     QTRY_VERIFY(!window.MSComm1->portOpen());
 
     // No busy loop on a dead descriptor: the process stays near idle.
-    const double cpuBefore = cpuSecondsUsed();
+    const double cpuBefore = processstats::cpuSeconds();
     QTest::qWait(1000);
-    QVERIFY2(cpuSecondsUsed() - cpuBefore < 0.3,
-             qPrintable(QString::number(cpuSecondsUsed() - cpuBefore)));
+    QVERIFY2(processstats::cpuSeconds() - cpuBefore < 0.3,
+             qPrintable(QString::number(processstats::cpuSeconds() - cpuBefore)));
 
     // One error box, and a window that shows the port closed.
     QCOMPARE(dialogs.shown.size(), 1);

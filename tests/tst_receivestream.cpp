@@ -4,6 +4,7 @@
 #include "autosizelabel.h"
 #include "mainfom.h"
 #include "mscomm.h"
+#include "processstats.h"
 #include "ptypair.h"
 #include "receiveview.h"
 #include "recordingdialogs.h"
@@ -17,23 +18,7 @@
 #include <QStringEncoder>
 #include <QTest>
 
-#include <cstdio>
-#include <unistd.h>
-
 namespace {
-
-double residentMiB()
-{
-    FILE *statm = std::fopen("/proc/self/statm", "r");
-    long pages = 0;
-    long resident = 0;
-    if (statm) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 QByteArray mixedTraffic(QRandomGenerator &random, qsizetype size)
 {
@@ -138,14 +123,14 @@ void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
         written += burst.size();
         QTest::qWait(random.bounded(5, 40));
         if (residentAfterWarmUp == 0 && clock.elapsed() > 10000)
-            residentAfterWarmUp = residentMiB();
-        highest = std::max(highest, residentMiB());
+            residentAfterWarmUp = processstats::residentMiB();
+        highest = std::max(highest, processstats::residentMiB());
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_window->RXLab->text(), QString::number(written), 20000);
-    const double growth = residentMiB() - residentAfterWarmUp;
+    const double growth = processstats::residentMiB() - residentAfterWarmUp;
     qInfo("soak: %lld bytes in %d s; resident %.1f MiB after warm-up, %.1f MiB at the end, "
           "%.1f MiB at the highest",
-          written, seconds, residentAfterWarmUp, residentMiB(), highest);
+          written, seconds, residentAfterWarmUp, processstats::residentMiB(), highest);
     QVERIFY2(growth < 16.0, qPrintable(QString::number(growth)));
     QVERIFY(m_dialogs.shown.isEmpty());
 }

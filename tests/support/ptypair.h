@@ -18,6 +18,8 @@ public:
 
     bool isValid() const { return m_master >= 0; }
     QString devicePath() const { return m_path; }
+    // The test's side, for writers that run on a thread of their own.
+    int testSideDescriptor() const { return m_master; }
 
     // Writes bytes towards the terminal.
     bool write(const QByteArray &bytes);
