@@ -131,7 +131,13 @@ void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
     qInfo("soak: %lld bytes in %d s; resident %.1f MiB after warm-up, %.1f MiB at the end, "
           "%.1f MiB at the highest",
           written, seconds, residentAfterWarmUp, processstats::residentMiB(), highest);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine on purpose, so the
+    // resident size says nothing about leaks in that build.
+    Q_UNUSED(growth);
+#else
     QVERIFY2(growth < 16.0, qPrintable(QString::number(growth)));
+#endif
     QVERIFY(m_dialogs.shown.isEmpty());
 }
 
