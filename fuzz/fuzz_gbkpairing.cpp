@@ -32,7 +32,9 @@ QString referenceText(const QByteArray &bytes, qint32 &held)
             if (held == 0) {
                 held = byte;
             } else {
-                text += QChar(convertedChar(QByteArray({char(held), char(byte)})));
+                QByteArray pair;
+                pair.append(char(held)).append(char(byte));
+                text += QChar(convertedChar(pair));
                 held = 0;
             }
         } else {
