@@ -132,17 +132,42 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     QObject::connect(&latenessTimer, &QTimer::timeout, [&] { lateness.tick(); });
     latenessTimer.start(10);
 
-    // Ingest rate of the first and the last mebibyte, read off the count.
+    // Ingest rates, read off the count right after each receive event (this
+    // connection runs after the window's own handler).
     QElapsedTimer clock;
+    qint64 firstEventNs = -1;
+    qint64 firstEventCount = 0;
     qint64 firstMiBNs = -1;
     qint64 lastMiBStartNs = -1;
+    qint64 lastMiBStartCount = 0;
+    qint64 countedNs = -1;
     qint64 doneNs = -1;
     const qint64 lastMiBFrom = std::max<qint64>(0, size - mebibyte);
     auto received = [&] { return window.RXLab->text().toLongLong(); };
+    QEventLoop loop;
+    QObject::connect(window.MSComm1, &MSComm::onComm, &loop, [&] {
+        const qint64 count = received();
+        const qint64 now = clock.nsecsElapsed();
+        if (firstEventNs < 0) {
+            firstEventNs = now;
+            firstEventCount = count;
+        }
+        if (firstMiBNs < 0 && count >= firstEventCount + std::min(mebibyte, size - firstEventCount))
+            firstMiBNs = now;
+        if (lastMiBStartNs < 0 && count >= lastMiBFrom) {
+            lastMiBStartNs = now;
+            lastMiBStartCount = count;
+        }
+        if (count >= size && countedNs < 0) {
+            countedNs = now;
+            loop.quit();
+        }
+    });
 
-    std::atomic<bool> writerDone{false};
     clock.start();
     std::thread writer([&] {
+        // A blocking writer hands the line whole buffers, as a fast device does.
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) & ~O_NONBLOCK);
         qint64 offset = 0;
         while (offset < data.size()) {
             const ssize_t n = ::write(master, data.constData() + offset,
@@ -156,35 +181,21 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
                 break;
             }
         }
-        writerDone = true;
     });
 
-    QTimer watch;
-    QEventLoop loop;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        const qint64 count = received();
-        const qint64 now = clock.nsecsElapsed();
-        if (firstMiBNs < 0 && count >= std::min(mebibyte, size))
-            firstMiBNs = now;
-        if (lastMiBStartNs < 0 && count >= lastMiBFrom)
-            lastMiBStartNs = now;
-        if (count >= size) {
-            window.RTxt->viewport()->repaint(); // shown, not only received
-            doneNs = clock.nsecsElapsed();
-            loop.quit();
-        }
-        if (now > 600LL * 1000 * 1000 * 1000)
-            loop.quit();
-    });
-    watch.start(1);
+    QTimer::singleShot(600000, &loop, &QEventLoop::quit);
     loop.exec();
+    window.RTxt->viewport()->repaint(); // shown, not only received
+    doneNs = clock.nsecsElapsed();
     writer.join();
     latenessTimer.stop();
 
     const double seconds = double(doneNs) / 1e9;
     const double cpu = processstats::cpuSeconds() - cpuBefore;
-    const double lastSeconds = double(doneNs - lastMiBStartNs) / 1e9;
-    const double firstSeconds = double(firstMiBNs) / 1e9;
+    const double lastSeconds = double(countedNs - lastMiBStartNs) / 1e9;
+    const double lastMiB = double(size - lastMiBStartCount) / double(mebibyte);
+    const double firstSeconds = double(firstMiBNs - firstEventNs) / 1e9;
+    const double firstMiB = double(std::min(mebibyte, size - firstEventCount)) / double(mebibyte);
     const qint64 held = window.RTxt->length();
     const double rssGrowth = processstats::residentMiB() - rssBefore;
     QJsonObject result{
@@ -194,11 +205,8 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
         {"bytes_counted", received()},
         {"seconds", seconds},
         {"mib_per_s", doneNs > 0 ? double(size) / double(mebibyte) / seconds : 0.0},
-        {"first_mib_per_s", firstSeconds > 0
-                                ? double(std::min(mebibyte, size)) / double(mebibyte) / firstSeconds
-                                : 0.0},
-        {"last_mib_per_s",
-         lastSeconds > 0 ? double(size - lastMiBFrom) / double(mebibyte) / lastSeconds : 0.0},
+        {"first_mib_per_s", firstSeconds > 0 ? firstMiB / firstSeconds : 0.0},
+        {"last_mib_per_s", lastSeconds > 0 ? lastMiB / lastSeconds : 0.0},
         {"cpu_s_per_mib", cpu / (double(size) / double(mebibyte))},
         {"peak_rss_mib", processstats::peakResidentMiB()},
         {"chars_held", held},
