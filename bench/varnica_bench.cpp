@@ -14,6 +14,7 @@
 #include "mscomm.h"
 #include "processstats.h"
 #include "ptypair.h"
+#include "testcatalog.h"
 #include "receiveview.h"
 #include "sendbox.h"
 
@@ -41,17 +42,6 @@
 namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;
-
-// A catalog with one port: the pseudo-terminal's device side.
-class OnePort : public PortCatalog
-{
-public:
-    explicit OnePort(QString device) : m_device(std::move(device)) {}
-    QList<PortEntry> ports() const override { return {{m_device, m_device}}; }
-
-private:
-    QString m_device;
-};
 
 QByteArray payload(const QString &kind, qint64 size)
 {
@@ -112,7 +102,7 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     const int master = line.testSideDescriptor();
 
     MainFom window;
-    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(line.devicePath()));
+    window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
     window.R16Chk->setChecked(hex);
     window.CLSChk->setChecked(autoClear);
     window.BPSCom->chooseIndex(11);
@@ -227,7 +217,7 @@ QJsonObject sendScenario(bool hex, qint64 size)
     const int master = line.testSideDescriptor();
 
     MainFom window;
-    window.MSComm1->setPortCatalog(std::make_shared<OnePort>(line.devicePath()));
+    window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
     window.S16Chk->setChecked(hex);
     window.show();
     window.OCCOMCmd->click();
