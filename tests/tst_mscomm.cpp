@@ -155,6 +155,9 @@ void tst_MSComm::sendsBytesAndGbkText()
     QCOMPARE(line.readExactly(3), QByteArray("\x01\x02\xFF", 3));
     comm.output(QStringLiteral("AB啊\r\n"));
     QCOMPARE(line.readExactly(6), QByteArray("AB\xB0\xA1\r\n"));
+    // A character cut in half at the end still goes out, as the substitute.
+    comm.output(QString(QStringLiteral("X")) + QChar(0xD83D));
+    QCOMPARE(line.readExactly(2), QByteArray("X?"));
 }
 
 void tst_MSComm::refusesToSendWhileClosed()

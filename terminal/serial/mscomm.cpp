@@ -1,8 +1,7 @@
 #include "mscomm.h"
 
+#include "codepage.h"
 #include "commerror.h"
-
-#include <QStringEncoder>
 
 MSComm::MSComm(QObject *parent) : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
 {
@@ -176,8 +175,7 @@ void MSComm::output(const QByteArray &bytes)
 
 void MSComm::output(const QString &text)
 {
-    QStringEncoder toGbk("GBK");
-    output(QByteArray(toGbk(text)));
+    output(toCodePageBytes(text));
 }
 
 void MSComm::raise(qint16 event)

@@ -5,13 +5,13 @@
 #include "autosendinterval.h"
 #include "autosizelabel.h"
 #include "bytecount.h"
+#include "codepage.h"
 #include "commerror.h"
 #include "dialogs.h"
 #include "hexscan.h"
 #include "intervaltimer.h"
 #include "mscomm.h"
 #include "sendbox.h"
-#include "sendtext.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -55,7 +55,7 @@ void MainFom::SendData()
 // One write of the whole text; the count grows only once it is out.
 void MainFom::sendAsText(const QString &text)
 {
-    const QByteArray bytes = textToLineBytes(text);
+    const QByteArray bytes = toCodePageBytes(text);
     MSComm1->output(bytes);
     addToSendCount(double(bytes.size()));
 }

@@ -1,4 +1,4 @@
-#include "sendtext.h"
+#include "codepage.h"
 
 #include "commerror.h"
 
@@ -45,12 +45,12 @@ QString withLoneSurrogatesReplaced(QStringView text)
 
 } // namespace
 
-QByteArray textToLineBytes(QStringView text)
+QByteArray toCodePageBytes(QStringView text)
 {
     QStringEncoder toGbk("GBK", QStringConverter::Flag::Stateless);
     if (!toGbk.isValid())
         throw NumberedError(conversionUnavailable,
-                            QStringLiteral("本机没有 GBK 编码转换，无法按文本发送"));
+                            QStringLiteral("本机没有 GBK 编码转换，无法发送文本"));
     if (hasLoneSurrogate(text))
         return toGbk(withLoneSurrogatesReplaced(text));
     return toGbk(text);

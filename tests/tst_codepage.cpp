@@ -1,8 +1,8 @@
-#include "sendtext.h"
+#include "codepage.h"
 
 #include <QTest>
 
-class TestSendText : public QObject
+class TestCodePage : public QObject
 {
     Q_OBJECT
 
@@ -12,7 +12,7 @@ private slots:
     void eachCharacterOwnsItsBytes();
 };
 
-void TestSendText::bytes_data()
+void TestCodePage::bytes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -39,30 +39,30 @@ void TestSendText::bytes_data()
     row("NUL", QString(QChar(0)), "00");
 }
 
-void TestSendText::bytes()
+void TestCodePage::bytes()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
-    QCOMPARE(textToLineBytes(text).toHex(' '), bytes.toHex(' '));
+    QCOMPARE(toCodePageBytes(text).toHex(' '), bytes.toHex(' '));
 }
 
 // The send count is the size of the bytes; it must be the sum of what each
 // character alone would put on the line, whatever its neighbours.
-void TestSendText::eachCharacterOwnsItsBytes()
+void TestCodePage::eachCharacterOwnsItsBytes()
 {
     const QString text = u"Hi 你好\r\n€\U0001F600\xd83d!"_qs;
     qsizetype sum = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool pair =
             text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const QByteArray alone = textToLineBytes(QStringView(text).mid(i, pair ? 2 : 1));
+        const QByteArray alone = toCodePageBytes(QStringView(text).mid(i, pair ? 2 : 1));
         QVERIFY2(alone.size() == 1 || alone.size() == 2, qPrintable(QString::number(i)));
         sum += alone.size();
         if (pair)
             ++i;
     }
-    QCOMPARE(textToLineBytes(text).size(), sum);
+    QCOMPARE(toCodePageBytes(text).size(), sum);
 }
 
-QTEST_APPLESS_MAIN(TestSendText)
-#include "tst_sendtext.moc"
+QTEST_APPLESS_MAIN(TestCodePage)
+#include "tst_codepage.moc"
