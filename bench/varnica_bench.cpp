@@ -14,9 +14,9 @@
 #include "mscomm.h"
 #include "processstats.h"
 #include "ptypair.h"
-#include "testcatalog.h"
 #include "receiveview.h"
 #include "sendbox.h"
+#include "testcatalog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +35,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -92,24 +93,42 @@ struct Lateness
     }
 };
 
+// The real window with its port open on one side of a pseudo-terminal pair;
+// prepare() sets its controls before the port opens.
+struct WindowOnLine
+{
+    PtyPair line;
+    MainFom window;
+    QString error;
+
+    explicit WindowOnLine(const std::function<void(MainFom &)> &prepare)
+    {
+        if (!line.isValid()) {
+            error = QStringLiteral("openpty failed");
+            return;
+        }
+        window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
+        prepare(window);
+        window.show();
+        window.OCCOMCmd->click();
+        if (!window.MSComm1->portOpen())
+            error = QStringLiteral("open failed");
+    }
+};
+
 // Receiving: a writer thread pushes the payload into the line as fast as the
 // line takes it; the window receives it on the user-interface thread.
 QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint64 size)
 {
-    PtyPair line;
-    if (!line.isValid())
-        return {{"error", "openpty failed"}};
-    const int master = line.testSideDescriptor();
-
-    MainFom window;
-    window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
-    window.R16Chk->setChecked(hex);
-    window.CLSChk->setChecked(autoClear);
-    window.BPSCom->chooseIndex(11);
-    window.show();
-    window.OCCOMCmd->click();
-    if (!window.MSComm1->portOpen())
-        return {{"error", "open failed"}};
+    WindowOnLine rig([&](MainFom &w) {
+        w.R16Chk->setChecked(hex);
+        w.CLSChk->setChecked(autoClear);
+        w.BPSCom->chooseIndex(11);
+    });
+    if (!rig.error.isEmpty())
+        return {{"error", rig.error}};
+    MainFom &window = rig.window;
+    const int master = rig.line.testSideDescriptor();
     QApplication::processEvents();
 
     const QByteArray data = payload(kind, size);
@@ -211,16 +230,11 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
 // draining the line.
 QJsonObject sendScenario(bool hex, qint64 size)
 {
-    PtyPair line;
-    if (!line.isValid())
-        return {{"error", "openpty failed"}};
-    const int master = line.testSideDescriptor();
-
-    MainFom window;
-    window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
-    window.S16Chk->setChecked(hex);
-    window.show();
-    window.OCCOMCmd->click();
+    WindowOnLine rig([&](MainFom &w) { w.S16Chk->setChecked(hex); });
+    if (!rig.error.isEmpty())
+        return {{"error", rig.error}};
+    MainFom &window = rig.window;
+    const int master = rig.line.testSideDescriptor();
 
     QString text;
     text.reserve(size);
