@@ -3,6 +3,16 @@
 #include "codepage.h"
 #include "commerror.h"
 
+#include <QTimerEvent>
+
+namespace {
+
+// The shortest time between two receive events while bytes pour in
+// (milliseconds): one frame of the display.
+constexpr int receiveFrame = 16;
+
+} // namespace
+
 MSComm::MSComm(QObject *parent) : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::handleReadyRead);
@@ -186,8 +196,33 @@ void MSComm::raise(qint16 event)
 
 void MSComm::handleReadyRead()
 {
-    if (m_rThreshold > 0 && m_port.bytesAvailable() > 0)
+    if (m_receivePacing.isActive())
+        m_receivedWhilePacing = true; // reported when the frame ends
+    else
+        raiseReceived();
+}
+
+void MSComm::raiseReceived()
+{
+    m_receivedWhilePacing = false;
+    if (m_rThreshold > 0 && m_port.isOpen() && m_port.bytesAvailable() > 0) {
+        // Started first: the handler may open a modal box, and bytes that
+        // come meanwhile are paced all the same.
+        m_receivePacing.start(receiveFrame, Qt::PreciseTimer, this);
         raise(EvReceive);
+    }
+}
+
+void MSComm::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_receivePacing.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    m_receivePacing.stop();
+    // Quiet for a whole frame: the next byte is reported at once again.
+    if (m_receivedWhilePacing)
+        raiseReceived();
 }
 
 void MSComm::handleError(QSerialPort::SerialPortError error)
