@@ -41,7 +41,7 @@ float GlyphAdvances::ofPair(char16_t high, char16_t low)
     return width;
 }
 
-float GlyphAdvances::at(QStringView text, qsizetype index, char16_t previous)
+float GlyphAdvances::atSurrogate(QStringView text, qsizetype index, char16_t previous)
 {
     const char16_t c = text[index].unicode();
     if (QChar::isHighSurrogate(c)) {
@@ -177,7 +177,7 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, S
         return false;
     };
 
-    text.forEachPiece(from, to, [&](QStringView piece, qint64 pieceStart) {
+    text.forEachPiece(from, to, [&](auto piece, qint64 pieceStart) {
         if (stoppedAt >= 0)
             return;
         qsizetype i = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QLatin1StringView>
 #include <QStringView>
 
 #include <functional>
@@ -61,10 +62,19 @@ public:
     // The width of the character at index in text, where previous is the
     // character before it (0 at the start): a surrogate pair takes its width
     // on its first half.
-    float at(QStringView text, qsizetype index, char16_t previous);
+    float at(QStringView text, qsizetype index, char16_t previous)
+    {
+        const char16_t c = text[index].unicode();
+        return QChar::isSurrogate(c) ? atSurrogate(text, index, previous) : of(c);
+    }
+    float at(QLatin1StringView text, qsizetype index, char16_t /*previous*/)
+    {
+        return of(text[index].unicode());
+    }
 
 private:
     float measureSingle(char16_t c);
+    float atSurrogate(QStringView text, qsizetype index, char16_t previous);
 
     Measure m_measure;
     std::vector<float> m_single;
