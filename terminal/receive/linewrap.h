@@ -29,6 +29,7 @@ constexpr char16_t shownChar(char16_t c)
 }
 
 // Wide (East Asian) characters: a line may break before and after each.
+// None lies below U+1100.
 constexpr bool isWide(char16_t c)
 {
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
