@@ -11,6 +11,12 @@ namespace {
 // (milliseconds): one frame of the display.
 constexpr int receiveFrame = 16;
 
+// The most received bytes the control holds; more wait in the device until
+// these are taken. It bounds the work of one receive event (a few
+// milliseconds even in hex display), so that the window stays responsive
+// however fast the line is.
+constexpr qint64 receiveBufferSize = 256 * 1024;
+
 } // namespace
 
 MSComm::MSComm(QObject *parent) : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
@@ -107,7 +113,7 @@ void MSComm::setPortOpen(bool open)
     m_port.setPortName(device);
     m_openDevice = device;
     applySettingsTo(m_port);
-    m_port.setReadBufferSize(0);
+    m_port.setReadBufferSize(receiveBufferSize);
     if (!m_port.open(QIODevice::ReadWrite))
         throwOpenFailure(device);
     m_port.clearError();
@@ -196,7 +202,9 @@ void MSComm::raise(qint16 event)
 
 void MSComm::handleReadyRead()
 {
-    if (m_receivePacing.isActive())
+    // A full buffer is reported at once: the port reads no more until the
+    // bytes are taken, and waiting for the frame would slow the line down.
+    if (m_receivePacing.isActive() && m_port.bytesAvailable() < receiveBufferSize)
         m_receivedWhilePacing = true; // reported when the frame ends
     else
         raiseReceived();

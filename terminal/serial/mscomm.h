@@ -21,6 +21,8 @@
 // event is that recent waits for the end of the frame, when one event
 // reports it all (input() takes every waiting byte). So a fast line costs one
 // event a frame, not one for every few kilobytes that the device delivers.
+// The control holds at most 256 KiB of received bytes (more wait in the
+// device); a full buffer is reported at once.
 //
 // Opening writes commPort, settings, inputLen, inputMode and rThreshold, then
 // setPortOpen(true); closing is setPortOpen(false) alone.
