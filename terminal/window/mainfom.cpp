@@ -5,6 +5,7 @@
 #include "controlcolor.h"
 #include "dialogs.h"
 #include "dropdowncombo.h"
+#include "editmenu.h"
 #include "intervaltimer.h"
 #include "lampshape.h"
 #include "linklabel.h"
@@ -284,6 +285,8 @@ void MainFom::connectHandlers()
     connect(OntopChk, &QCheckBox::toggled, this, &MainFom::OntopChkClick);
     connect(dravikZZlab, &LinkLabel::clicked, this, &MainFom::dravikZZlabClick);
     connect(COMCom, &DropDownCombo::popupAboutToShow, this, &MainFom::showPortDevicesAsToolTips);
+    editmenu::install(RTxt);
+    editmenu::install(STxt);
     LOGOTimer->start();
 }
 
