@@ -6,6 +6,7 @@
 #include "lampshape.h"
 #include "linklabel.h"
 #include "mainfom.h"
+#include "qtchinesetexts.h"
 #include "receiveview.h"
 #include "sendbox.h"
 #include "splitbar.h"
@@ -14,8 +15,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -52,6 +56,7 @@ class tst_MainFom : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void controlTable_data();
@@ -63,10 +68,18 @@ private slots:
     void focusMovesInTabOrder();
     void iconIsDrawnWithTransparency();
     void errorBoxShowsNumberAndDescription();
+    void textBoxesHaveTheEditMenu_data();
+    void textBoxesHaveTheEditMenu();
 
 private:
     MainFom *m_window = nullptr;
 };
+
+void tst_MainFom::initTestCase()
+{
+    // As the terminal starts: Qt's own texts in Chinese.
+    QVERIFY(installQtChineseTexts());
+}
 
 void tst_MainFom::init()
 {
@@ -292,12 +305,72 @@ void tst_MainFom::errorBoxShowsNumberAndDescription()
         text = box->text();
         icon = box->icon();
         QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
         box->button(QMessageBox::Ok)->click();
     });
     m_window->ShowError(QStringLiteral("端口未打开"), QStringLiteral("8018"));
     QCOMPARE(caption, QStringLiteral("错误号码：8018"));
     QCOMPARE(text, QStringLiteral("错误：端口未打开"));
     QCOMPARE(icon, QMessageBox::Critical);
+}
+
+void tst_MainFom::textBoxesHaveTheEditMenu_data()
+{
+    QTest::addColumn<bool>("receiveBox");
+    QTest::newRow("receive box") << true;
+    QTest::newRow("send box") << false;
+}
+
+// A right click opens the edit menu; each command is enabled only when it can
+// act, and its access key runs it.
+void tst_MainFom::textBoxesHaveTheEditMenu()
+{
+    QFETCH(bool, receiveBox);
+    MainFom &w = *m_window;
+    QAbstractScrollArea *box = receiveBox ? static_cast<QAbstractScrollArea *>(w.RTxt) : w.STxt;
+    const auto text = [&] { return receiveBox ? w.RTxt->text() : w.STxt->text(); };
+    const bool undoes = !receiveBox; // the receive box keeps no undo history
+    w.STxt->setText(QString());
+    QGuiApplication::clipboard()->clear();
+    box->setFocus();
+    QTest::keyClicks(box, "ab");
+
+    const QStringList captions{"撤消(&U)", "剪切(&T)", "复制(&C)",
+                               "粘贴(&P)", "删除(&D)", "全选(&A)"};
+    // Opens the menu, checks which commands it offers, and runs the one whose
+    // access key is given.
+    const auto useMenu = [&](const QList<bool> &enabled, Qt::Key accessKey) {
+        const QPoint at(20, 10);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at,
+                                     box->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(box->viewport(), &rightClick);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QStringList shown;
+        QList<bool> usable;
+        for (const QAction *action : menu->actions()) {
+            if (!action->isSeparator()) {
+                shown << action->text();
+                usable << action->isEnabled();
+            }
+        }
+        QCOMPARE(shown, captions);
+        QCOMPARE(usable, enabled);
+        QTest::keyClick(menu, accessKey);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+    };
+
+    useMenu({undoes, false, false, false, false, true}, Qt::Key_A);
+    useMenu({undoes, true, true, false, true, false}, Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"ab"_qs);
+    useMenu({undoes, true, true, true, true, false}, Qt::Key_D);
+    QCOMPARE(text(), QString());
+    useMenu({undoes, false, false, true, false, false}, Qt::Key_P);
+    QCOMPARE(text(), u"ab"_qs);
+    if (undoes) {
+        useMenu({true, false, false, true, false, true}, Qt::Key_U);
+        QCOMPARE(text(), QString());
+    }
 }
 
 QTEST_MAIN(tst_MainFom)

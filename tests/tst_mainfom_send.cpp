@@ -75,6 +75,7 @@ private slots:
     void sendOnce();
     void hexWritesEachByteBeforeCountingIt();
     void countAndModeFollowEachSend();
+    void typedLineBreaksAreCrLf();
     void failedWriteShowsErrorAndWindowStaysUsable();
     void intervalBoxChecksEveryChange();
     void intervalBoxRejectsSingleCharacters_data();
@@ -100,6 +101,12 @@ void TestMainFomSend::sendOnce_data()
     QTest::newRow("hex 0x prefix") << true << u"0x12"_qs << QByteArray();
     QTest::newRow("text with Chinese") << false << u"AB中"_qs << QByteArray::fromHex("4142d6d0");
     QTest::newRow("text two lines") << false << u"A\nB"_qs << QByteArray("A\r\nB");
+    // The box is read as typed: a no-break space is no space, a line
+    // separator no line break; neither is in GBK.
+    QTest::newRow("hex ends at a no-break space")
+        << true << u"12\u00A034"_qs << QByteArray::fromHex("12");
+    QTest::newRow("text, no-break space and line separator")
+        << false << u"A\u00A0B\u2028C"_qs << QByteArray("A?B?C");
     QTest::newRow("text empty") << false << QString() << QByteArray();
     QTest::newRow("text, long") << false << QString(40000, u'A') << QByteArray(40000, 'A');
     // 32767 characters; the lone digit in the last position still goes out.
@@ -150,6 +157,17 @@ void TestMainFomSend::countAndModeFollowEachSend()
     terminal.send(u"41"_qs, false);
     QCOMPARE(terminal.count(), u"11"_qs);
     QCOMPARE(terminal.line.readExactly(3), QByteArray("A41"));
+}
+
+void TestMainFomSend::typedLineBreaksAreCrLf()
+{
+    SendBox box;
+    QTest::keyClicks(&box, "A");
+    QTest::keyClick(&box, Qt::Key_Return);
+    QTest::keyClicks(&box, "B");
+    QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(&box, "C");
+    QCOMPARE(box.text(), u"A\r\nB\r\nC"_qs);
 }
 
 void TestMainFomSend::failedWriteShowsErrorAndWindowStaysUsable()

@@ -140,8 +140,12 @@ void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
     useDevices({m_line->devicePath(), second.devicePath()});
     w.COMCom->lineEdit()->selectAll();
     QTest::keyClicks(w.COMCom->lineEdit(), "COM2");
+    w.BPSCom->setFocus();
     w.BPSCom->lineEdit()->selectAll();
     QTest::keyClicks(w.BPSCom->lineEdit(), "9600");
+    // Up finds no item above a typed text, and leaving the box chooses none.
+    QTest::keyClick(w.BPSCom, Qt::Key_Up);
+    QTest::keyClick(w.BPSCom, Qt::Key_Tab);
     QCOMPARE(w.BPSCom->currentIndex(), -1);
 
     w.OCCOMCmd->click();

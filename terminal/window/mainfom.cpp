@@ -5,6 +5,7 @@
 #include "controlcolor.h"
 #include "dialogs.h"
 #include "dropdowncombo.h"
+#include "editmenu.h"
 #include "intervaltimer.h"
 #include "lampshape.h"
 #include "linklabel.h"
@@ -284,6 +285,8 @@ void MainFom::connectHandlers()
     connect(OntopChk, &QCheckBox::toggled, this, &MainFom::OntopChkClick);
     connect(dravikZZlab, &LinkLabel::clicked, this, &MainFom::dravikZZlabClick);
     connect(COMCom, &DropDownCombo::popupAboutToShow, this, &MainFom::showPortDevicesAsToolTips);
+    editmenu::install(RTxt);
+    editmenu::install(STxt);
     LOGOTimer->start();
 }
 
@@ -292,10 +295,21 @@ void MainFom::centreOnScreen()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect area = screen->availableGeometry();
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(area.center());
+    // A window's position is that of its frame's top-left corner.
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
+}
+
+// A window manager frames the window once it is shown, and moves the client
+// area into the frame; from then on the frame is known and is centred once.
+void MainFom::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (m_awaitingFrame && isVisible() && frameGeometry() != geometry()) {
+        m_awaitingFrame = false;
+        centreOnScreen();
+    }
 }
 
 // Each port item names the device it leads to, as the catalog sees it now.

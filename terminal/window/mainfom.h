@@ -128,17 +128,24 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
     void setStackingOrder();
     void setTabOrder();
     void connectHandlers();
+    // Puts the centre of the window's outer frame on the screen's centre.
+    // Until a window manager has framed the window, the frame is the client
+    // area.
     void centreOnScreen();
     void showPortDevicesAsToolTips();
     void showPortClosed();
 
     std::unique_ptr<Dialogs> m_dialogs;
+    // True until the window has been centred by the frame a window manager
+    // put around it.
+    bool m_awaitingFrame = true;
 
     // The send path's helpers (mainfom_send.cpp).
     void sendAsText(const QString &text);
