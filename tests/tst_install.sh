@@ -39,7 +39,8 @@ for page in varnica varnica-solo; do
 done
 
 # The package holds the staged tree, path for path, and depends on what the
-# programs link.
+# programs link. (cpack builds what is out of date first: run this test on a
+# finished build, as CTest always should be.)
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
 deb=$(echo "$work"/package/varnica_*.deb)
 tree_of_deb=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./||' -e 's|/$||' | sed '/^$/d' | sort)
