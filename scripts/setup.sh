@@ -16,8 +16,10 @@ run_packages=(
   fonts-noto-cjk qt6-translations-l10n
 )
 test_packages=(
-  xvfb xauth openbox
+  xvfb xauth openbox xdotool
   clang libclang-rt-14-dev
+  desktop-file-utils appstream groff-base
+  dpkg-dev file
 )
 
 as_root() {

@@ -66,6 +66,7 @@ private slots:
     void initialState();
     void comboBoxesOfferTheirItems();
     void focusMovesInTabOrder();
+    void iconIsDrawnWithTransparency_data();
     void iconIsDrawnWithTransparency();
     void errorBoxShowsNumberAndDescription();
     void textBoxesHaveTheEditMenu_data();
@@ -279,18 +280,35 @@ void tst_MainFom::focusMovesInTabOrder()
     }
 }
 
+void tst_MainFom::iconIsDrawnWithTransparency_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {16, 32, 48, 256})
+        QTest::addRow("%d", size) << size;
+}
+
+// Drawn afresh at each size of the icon theme: transparent around, solid in
+// the middle, and edges on whole pixels, where a scaled copy would be a
+// fringe of half-covered ones.
 void tst_MainFom::iconIsDrawnWithTransparency()
 {
-    const QImage icon = drawAppIconImage();
-    QCOMPARE(icon.size(), QSize(48, 48));
+    QFETCH(int, size);
+    const QImage icon = drawAppIconImage(size);
+    QCOMPARE(icon.size(), QSize(size, size));
     QVERIFY(icon.hasAlphaChannel());
-    QCOMPARE(qAlpha(icon.pixel(0, 47)), 0); // a corner stays transparent
+    QCOMPARE(qAlpha(icon.pixel(0, size - 1)), 0); // a corner stays transparent
     int opaque = 0;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x)
-            opaque += qAlpha(icon.pixel(x, y)) == 255;
-    QVERIFY(opaque > 48 * 48 / 4);
-    QVERIFY(!m_window->windowIcon().isNull());
+    int partial = 0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const int alpha = qAlpha(icon.pixel(x, y));
+            opaque += alpha == 255;
+            partial += alpha > 0 && alpha < 255;
+        }
+    }
+    QVERIFY2(opaque > size * size / 4, qPrintable(QString::number(opaque)));
+    QVERIFY2(partial * 4 < opaque, qPrintable(QString::number(partial)));
+    QCOMPARE(m_window->windowIcon().actualSize(QSize(64, 64)), QSize(48, 48));
 }
 
 void tst_MainFom::errorBoxShowsNumberAndDescription()
