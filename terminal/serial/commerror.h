@@ -38,6 +38,7 @@ class CommError : public NumberedError
 public:
     // The numbers the serial control reports.
     enum Number : int {
+        PermissionDenied = 70,      // the device is not ours to open (mode, group)
         InvalidPropertyValue = 380, // a line setting or property value the control refuses
         InvalidPortNumber = 8002,   // no such port on this machine
         PortAlreadyOpen = 8005,     // the port is held by another program (or by us)

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -35,6 +36,10 @@ public:
     // pseudo-terminals).
     void setPortCatalog(std::shared_ptr<const PortCatalog> catalog);
     std::shared_ptr<const PortCatalog> portCatalog() const { return m_catalog; }
+
+    // Where other programs' lock files are looked for before opening; the
+    // system's lock folders unless replaced (tests use a private folder).
+    void setLockFolders(const QStringList &folders) { m_lockFolders = folders; }
 
     // 1 is COM1: the first port of the catalog. Any number from 1 to 255 is
     // taken; whether the port exists is found out at open (InvalidPortNumber).
@@ -92,10 +97,12 @@ private:
     void handleReadyRead();
     void handleError(QSerialPort::SerialPortError error);
     void raise(qint16 event);
+    void refuseUnusableDevice(const QString &device) const;
     [[noreturn]] void throwOpenFailure(const QString &device);
     void applySettingsTo(QSerialPort &port) const;
 
     std::shared_ptr<const PortCatalog> m_catalog;
+    QStringList m_lockFolders;
     QSerialPort m_port;
     LineSettings m_settings;
     qint16 m_commPort = 1;
