@@ -46,6 +46,7 @@ public:
         PortNotOpen = 8018,         // the operation needs an open port
         ReadFailed = 8020,          // reading from the line failed
         WriteFailed = 8021,         // writing to the line failed
+        SendQueueFull = 8022,       // the line is not taking bytes as fast as they are sent
     };
 
     using NumberedError::NumberedError;

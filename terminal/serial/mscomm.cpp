@@ -200,6 +200,7 @@ void MSComm::output(const QByteArray &bytes)
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开，无法发送"));
     if (bytes.isEmpty())
         return;
+    requireOutputRoom(bytes.size());
     if (m_port.write(bytes) != bytes.size())
         throw CommError(CommError::WriteFailed,
                         QStringLiteral("发送失败：%1").arg(m_port.errorString()));
@@ -208,6 +209,29 @@ void MSComm::output(const QByteArray &bytes)
 void MSComm::output(const QString &text)
 {
     output(toCodePageBytes(text));
+}
+
+qint64 MSComm::outBufferCount() const
+{
+    if (!m_port.isOpen())
+        throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
+    return m_port.bytesToWrite();
+}
+
+// QSerialPort's own write buffer has no limit: bytes sent faster than the
+// line takes them would pile up there until memory runs out.
+void MSComm::requireOutputRoom(qint64 byteCount) const
+{
+    if (byteCount <= 0)
+        return;
+    const qint64 waiting = outBufferCount();
+    if (waiting == 0 || waiting + byteCount <= outBufferLimit)
+        return;
+    throw CommError(CommError::SendQueueFull,
+                    QStringLiteral("线路取走数据的速度跟不上发送的速度：还有 %1 字节在等待发出，"
+                                   "这次的 %2 字节没有发送。请稍后再发送，或加大自动发送周期")
+                        .arg(waiting)
+                        .arg(byteCount));
 }
 
 void MSComm::raise(qint16 event)

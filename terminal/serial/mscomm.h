@@ -79,10 +79,21 @@ public:
     // Takes the waiting bytes out of the buffer, oldest first.
     QByteArray input();
 
-    // Queues bytes for sending and returns at once.
+    // Queues bytes for sending and returns at once. Bytes that do not fit
+    // the send queue are refused whole (SendQueueFull).
     void output(const QByteArray &bytes);
     // Queues the text as bytes of the GBK code page.
     void output(const QString &text);
+
+    // Bytes queued by output() and not yet taken by the line.
+    qint64 outBufferCount() const;
+    // The most bytes that may wait for the line: over five seconds at
+    // 115200 baud, the fastest rate offered. A send always fits an empty
+    // queue, so a send box larger than this still goes out.
+    static constexpr qint64 outBufferLimit = 64 * 1024;
+    // Throws SendQueueFull unless byteCount more bytes fit the send queue,
+    // so that a send made of several writes can be refused before its first.
+    void requireOutputRoom(qint64 byteCount) const;
 
     // The device behind the open port, empty while closed.
     QString openDevice() const;
