@@ -132,6 +132,7 @@ protected:
 
 private:
     void createControls();
+    void fitLabelFonts();
     void setStackingOrder();
     void setTabOrder();
     void connectHandlers();
