@@ -110,6 +110,9 @@ void TestMainFomSend::sendOnce_data()
         << false << u"A\u00A0B\u2028C"_qs << QByteArray("A?B?C");
     QTest::newRow("text empty") << false << QString() << QByteArray();
     QTest::newRow("text, long") << false << QString(40000, u'A') << QByteArray(40000, 'A');
+    // More bytes than the send queue holds, into an empty queue: all go.
+    QTest::newRow("hex, beyond the send queue")
+        << true << QString(u"41"_qs).repeated(70000) << QByteArray(70000, 'A');
     // 32767 characters; the lone digit in the last position still goes out.
     QTest::newRow("hex, long") << true << QString(u"00"_qs).repeated(16383) + u'7'
                                << QByteArray(16383, '\0') + QByteArray::fromHex("07");

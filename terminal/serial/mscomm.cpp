@@ -111,6 +111,7 @@ void MSComm::setPortOpen(bool open)
     refuseUnusableDevice(device);
     m_port.setPortName(device);
     m_openDevice = device;
+    m_reservedOutput = 0;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(0);
     if (!m_port.open(QIODevice::ReadWrite))
@@ -200,7 +201,10 @@ void MSComm::output(const QByteArray &bytes)
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开，无法发送"));
     if (bytes.isEmpty())
         return;
-    requireOutputRoom(bytes.size());
+    if (bytes.size() <= m_reservedOutput)
+        m_reservedOutput -= bytes.size();
+    else
+        requireOutputRoom(bytes.size());
     if (m_port.write(bytes) != bytes.size())
         throw CommError(CommError::WriteFailed,
                         QStringLiteral("发送失败：%1").arg(m_port.errorString()));
@@ -216,6 +220,13 @@ qint64 MSComm::outBufferCount() const
     if (!m_port.isOpen())
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
     return m_port.bytesToWrite();
+}
+
+void MSComm::reserveOutputRoom(qint64 byteCount)
+{
+    m_reservedOutput = 0;
+    requireOutputRoom(byteCount);
+    m_reservedOutput = byteCount;
 }
 
 // QSerialPort's own write buffer has no limit: bytes sent faster than the

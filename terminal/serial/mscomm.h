@@ -91,9 +91,11 @@ public:
     // 115200 baud, the fastest rate offered. A send always fits an empty
     // queue, so a send box larger than this still goes out.
     static constexpr qint64 outBufferLimit = 64 * 1024;
-    // Throws SendQueueFull unless byteCount more bytes fit the send queue,
-    // so that a send made of several writes can be refused before its first.
-    void requireOutputRoom(qint64 byteCount) const;
+    // Reserves room for a send made of several writes, so that it is refused
+    // before its first write or not at all: throws SendQueueFull unless
+    // byteCount more bytes fit; the next byteCount bytes written are then
+    // taken without another check.
+    void reserveOutputRoom(qint64 byteCount);
 
     // The device behind the open port, empty while closed.
     QString openDevice() const;
@@ -110,6 +112,7 @@ private:
     void raise(qint16 event);
     void refuseUnusableDevice(const QString &device) const;
     [[noreturn]] void throwOpenFailure(const QString &device);
+    void requireOutputRoom(qint64 byteCount) const;
     void applySettingsTo(QSerialPort &port) const;
 
     std::shared_ptr<const PortCatalog> m_catalog;
@@ -122,4 +125,5 @@ private:
     qint16 m_rThreshold = 0;
     qint16 m_commEvent = 0;
     QString m_openDevice;
+    qint64 m_reservedOutput = 0;
 };

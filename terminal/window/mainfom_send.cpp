@@ -71,7 +71,7 @@ void MainFom::sendAsHex(const QString &text)
     // The whole send must fit the send queue before its first byte goes.
     qint64 byteCount = 0;
     scanHexBytes(text, [&byteCount](quint8) { ++byteCount; });
-    MSComm1->requireOutputRoom(byteCount);
+    MSComm1->reserveOutputRoom(byteCount);
     scanHexBytes(text, [this](quint8 byte) {
         MSComm1->output(QByteArray(1, char(byte)));
         addToSendCount(1);
