@@ -64,6 +64,7 @@ private slots:
     void frontControlsCoverTheOnesBehind();
     void windowAtStart();
     void initialState();
+    void labelsShowWholeAtStartSize();
     void comboBoxesOfferTheirItems();
     void focusMovesInTabOrder();
     void iconIsDrawnWithTransparency_data();
@@ -221,13 +222,29 @@ void tst_MainFom::initialState()
     QCOMPARE(w.TXTSol->maximum(), 4665);
     QCOMPARE(w.TXTSol->value(), 3825);
     QCOMPARE(w.dravikZZlab->font().pointSizeF(), 10.5);
-    QCOMPARE(w.msLab->font().pointSizeF(), 12.0);
     QVERIFY(w.msLab->font().families().contains(QStringLiteral("宋体")));
     QVERIFY(!w.msLab->font().bold() && !w.dravikZZlab->font().bold());
     QVERIFY(w.RTxt->text().isEmpty());
     QVERIFY(w.STxt->text().startsWith(QStringLiteral(">-")));
     QVERIFY(w.STxt->text().endsWith(QStringLiteral("-<\r\n")));
     QVERIFY(w.STxt->text().contains(QStringLiteral(".example")));
+}
+
+// The counter strip and "ms" show whole at the start size: inside the window
+// and their frames, a 12-digit count ending before the control to its right.
+void tst_MainFom::labelsShowWholeAtStartSize()
+{
+    MainFom &w = *m_window;
+    w.RXLab->setText(QStringLiteral("888888888888"));
+    w.TXLab->setText(QStringLiteral("888888888888"));
+    for (const AutoSizeLabel *label : {w.RLab, w.RXLab, w.SLab, w.TXLab, w.msLab}) {
+        const QRect inWindow(label->mapTo(&w, QPoint(0, 0)), label->size());
+        QVERIFY2(w.rect().contains(inWindow), qPrintable(label->objectName()));
+        QVERIFY2(label->parentWidget()->contentsRect().contains(label->geometry()),
+                 qPrintable(label->objectName()));
+    }
+    QVERIFY(w.RXLab->geometry().right() < w.SLab->x());
+    QVERIFY(w.TXLab->geometry().right() < w.ClearCmd->x());
 }
 
 void tst_MainFom::comboBoxesOfferTheirItems()

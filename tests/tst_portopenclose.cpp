@@ -4,16 +4,21 @@
 #include "lampshape.h"
 #include "mainfom.h"
 #include "mscomm.h"
+#include "portlock.h"
 #include "ptypair.h"
 #include "recordingdialogs.h"
 #include "testcatalog.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 class tst_PortOpenClose : public QObject
 {
@@ -173,6 +178,20 @@ void tst_PortOpenClose::portHeldElsewhereIsReportedAsOccupied()
     holder.close();
     m_window->OCCOMCmd->click();
     QVERIFY(m_window->MSComm1->portOpen());
+    m_window->OCCOMCmd->click();
+
+    // A lock file as most serial programs write it, naming a live process.
+    QTemporaryDir lockFolder;
+    QFile lock(lockFolder.filePath(portlock::lockNames(m_line->devicePath()).first()));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(::getppid()).rightJustified(10) + '\n');
+    lock.close();
+    m_window->MSComm1->setLockFolders({lockFolder.path()});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_COMPARE(m_dialogs.shown.size(), 2);
+    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("此串口被占用   "));
+    expectClosed();
+    QVERIFY(lock.exists());
 }
 
 void tst_PortOpenClose::missingPortIsReportedAsMissing()

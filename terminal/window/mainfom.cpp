@@ -80,6 +80,17 @@ QFont songFont(qreal pointSize)
     return font;
 }
 
+// For the counter strip: a sans-serif whose lines are short enough for the
+// strip's 12-pixel labels at a legible size (the Chinese UI font's are not).
+QFont counterStripFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Sans Serif")});
+    font.setPixelSize(12);
+    return font;
+}
+
 QFont chineseUiFont()
 {
     QFont font;
@@ -147,7 +158,6 @@ void MainFom::createControls()
     AutoSChk = place(new QCheckBox(QStringLiteral("自动发送"), SFra), 180, 540, 1035, 255);
     S16Chk = place(new QCheckBox(QStringLiteral("16进制发送"), SFra), 180, 240, 1215, 255);
     msLab = place(makeLabel(SFra, QStringLiteral("ms")), 1380, 1080, 240, 240);
-    msLab->setFont(songFont(12));
     SAutoLab = place(makeLabel(SFra, QStringLiteral("自动发送周期：")), 120, 840, 1260, 180);
 
     CLSCmd = place(new QPushButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
@@ -187,6 +197,8 @@ void MainFom::createControls()
     TXTSol = place(new SplitBar(this), 1860, 120, 5535, 4935);
     TXTSol->setRange(270, 4665);
     TXTSol->setValue(3825);
+
+    fitLabelFonts();
 
     dravikZZlab = place(new LinkLabel(QStringLiteral("Dravik制作"), this), 3000, 5460, 840, 210);
     dravikZZlab->setFont(songFont(10.5));
@@ -237,6 +249,25 @@ void MainFom::createControls()
                                                           {dravikZZlab, "dravikZZlab"}};
     for (const auto &[object, name] : names)
         object->setObjectName(QLatin1String(name));
+}
+
+// The labels keep the places and sizes of the control table; their fonts are
+// chosen so that they show whole there: lines no taller than the labels, a
+// count of up to 12 digits ending before the control to its right, and "ms"
+// inside the send frame.
+void MainFom::fitLabelFonts()
+{
+    constexpr int countDigits = 12;
+    constexpr int gapPixels = 3;
+    const int countRoom = std::min(SLab->x() - RXLab->x(), ClearCmd->x() - TXLab->x()) - gapPixels;
+    const QFont counterFont = fittedFont(counterStripFont(), QString(countDigits, u'0'),
+                                         QSize(countRoom, RXLab->placedSize().height()));
+    for (AutoSizeLabel *label : {RLab, RXLab, SLab, TXLab})
+        label->setFont(counterFont);
+
+    const int msRoom = SFra->contentsRect().right() - msLab->x();
+    msLab->setFont(
+        fittedFont(songFont(12), msLab->text(), QSize(msRoom, msLab->placedSize().height())));
 }
 
 // Where two controls of one container overlap, the one created (listed)

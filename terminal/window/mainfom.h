@@ -132,6 +132,7 @@ protected:
 
 private:
     void createControls();
+    void fitLabelFonts();
     void setStackingOrder();
     void setTabOrder();
     void connectHandlers();
@@ -155,4 +156,6 @@ private:
     // True while the error box of a failed send is open: auto-send ticks
     // that come meanwhile send nothing.
     bool m_sendErrorOpen = false;
+    // True while an auto-send tick runs the send routine.
+    bool m_autoSendTick = false;
 };
