@@ -13,11 +13,13 @@ run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libxcb1-dev
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
 )
 test_packages=(
-  xvfb xauth openbox
+  xvfb xauth openbox xdotool
   clang libclang-rt-14-dev
+  desktop-file-utils appstream groff-base
+  dpkg-dev file
 )
 
 as_root() {

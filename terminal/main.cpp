@@ -1,4 +1,5 @@
 #include "mainfom.h"
+#include "qtchinesetexts.h"
 
 #include <QApplication>
 
@@ -6,6 +7,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(MainFom::applicationTitle);
+    QApplication::setDesktopFileName(QStringLiteral(VARNICA_APP_ID)); // task bar icon and name
+    installQtChineseTexts();
     MainFom window;
     window.show();
     return app.exec();

@@ -6,6 +6,7 @@
 #include "lampshape.h"
 #include "linklabel.h"
 #include "mainfom.h"
+#include "qtchinesetexts.h"
 #include "receiveview.h"
 #include "sendbox.h"
 #include "splitbar.h"
@@ -14,8 +15,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -52,6 +56,7 @@ class tst_MainFom : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void controlTable_data();
@@ -59,14 +64,24 @@ private slots:
     void frontControlsCoverTheOnesBehind();
     void windowAtStart();
     void initialState();
+    void labelsShowWholeAtStartSize();
     void comboBoxesOfferTheirItems();
     void focusMovesInTabOrder();
+    void iconIsDrawnWithTransparency_data();
     void iconIsDrawnWithTransparency();
     void errorBoxShowsNumberAndDescription();
+    void textBoxesHaveTheEditMenu_data();
+    void textBoxesHaveTheEditMenu();
 
 private:
     MainFom *m_window = nullptr;
 };
+
+void tst_MainFom::initTestCase()
+{
+    // As the terminal starts: Qt's own texts in Chinese.
+    QVERIFY(installQtChineseTexts());
+}
 
 void tst_MainFom::init()
 {
@@ -207,13 +222,29 @@ void tst_MainFom::initialState()
     QCOMPARE(w.TXTSol->maximum(), 4665);
     QCOMPARE(w.TXTSol->value(), 3825);
     QCOMPARE(w.dravikZZlab->font().pointSizeF(), 10.5);
-    QCOMPARE(w.msLab->font().pointSizeF(), 12.0);
     QVERIFY(w.msLab->font().families().contains(QStringLiteral("宋体")));
     QVERIFY(!w.msLab->font().bold() && !w.dravikZZlab->font().bold());
     QVERIFY(w.RTxt->text().isEmpty());
     QVERIFY(w.STxt->text().startsWith(QStringLiteral(">-")));
     QVERIFY(w.STxt->text().endsWith(QStringLiteral("-<\r\n")));
     QVERIFY(w.STxt->text().contains(QStringLiteral(".example")));
+}
+
+// The counter strip and "ms" show whole at the start size: inside the window
+// and their frames, a 12-digit count ending before the control to its right.
+void tst_MainFom::labelsShowWholeAtStartSize()
+{
+    MainFom &w = *m_window;
+    w.RXLab->setText(QStringLiteral("888888888888"));
+    w.TXLab->setText(QStringLiteral("888888888888"));
+    for (const AutoSizeLabel *label : {w.RLab, w.RXLab, w.SLab, w.TXLab, w.msLab}) {
+        const QRect inWindow(label->mapTo(&w, QPoint(0, 0)), label->size());
+        QVERIFY2(w.rect().contains(inWindow), qPrintable(label->objectName()));
+        QVERIFY2(label->parentWidget()->contentsRect().contains(label->geometry()),
+                 qPrintable(label->objectName()));
+    }
+    QVERIFY(w.RXLab->geometry().right() < w.SLab->x());
+    QVERIFY(w.TXLab->geometry().right() < w.ClearCmd->x());
 }
 
 void tst_MainFom::comboBoxesOfferTheirItems()
@@ -266,18 +297,35 @@ void tst_MainFom::focusMovesInTabOrder()
     }
 }
 
+void tst_MainFom::iconIsDrawnWithTransparency_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {16, 32, 48, 256})
+        QTest::addRow("%d", size) << size;
+}
+
+// Drawn afresh at each size of the icon theme: transparent around, solid in
+// the middle, and edges on whole pixels, where a scaled copy would be a
+// fringe of half-covered ones.
 void tst_MainFom::iconIsDrawnWithTransparency()
 {
-    const QImage icon = drawAppIconImage();
-    QCOMPARE(icon.size(), QSize(48, 48));
+    QFETCH(int, size);
+    const QImage icon = drawAppIconImage(size);
+    QCOMPARE(icon.size(), QSize(size, size));
     QVERIFY(icon.hasAlphaChannel());
-    QCOMPARE(qAlpha(icon.pixel(0, 47)), 0); // a corner stays transparent
+    QCOMPARE(qAlpha(icon.pixel(0, size - 1)), 0); // a corner stays transparent
     int opaque = 0;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x)
-            opaque += qAlpha(icon.pixel(x, y)) == 255;
-    QVERIFY(opaque > 48 * 48 / 4);
-    QVERIFY(!m_window->windowIcon().isNull());
+    int partial = 0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const int alpha = qAlpha(icon.pixel(x, y));
+            opaque += alpha == 255;
+            partial += alpha > 0 && alpha < 255;
+        }
+    }
+    QVERIFY2(opaque > size * size / 4, qPrintable(QString::number(opaque)));
+    QVERIFY2(partial * 4 < opaque, qPrintable(QString::number(partial)));
+    QCOMPARE(m_window->windowIcon().actualSize(QSize(64, 64)), QSize(48, 48));
 }
 
 void tst_MainFom::errorBoxShowsNumberAndDescription()
@@ -292,12 +340,72 @@ void tst_MainFom::errorBoxShowsNumberAndDescription()
         text = box->text();
         icon = box->icon();
         QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
         box->button(QMessageBox::Ok)->click();
     });
     m_window->ShowError(QStringLiteral("端口未打开"), QStringLiteral("8018"));
     QCOMPARE(caption, QStringLiteral("错误号码：8018"));
     QCOMPARE(text, QStringLiteral("错误：端口未打开"));
     QCOMPARE(icon, QMessageBox::Critical);
+}
+
+void tst_MainFom::textBoxesHaveTheEditMenu_data()
+{
+    QTest::addColumn<bool>("receiveBox");
+    QTest::newRow("receive box") << true;
+    QTest::newRow("send box") << false;
+}
+
+// A right click opens the edit menu; each command is enabled only when it can
+// act, and its access key runs it.
+void tst_MainFom::textBoxesHaveTheEditMenu()
+{
+    QFETCH(bool, receiveBox);
+    MainFom &w = *m_window;
+    QAbstractScrollArea *box = receiveBox ? static_cast<QAbstractScrollArea *>(w.RTxt) : w.STxt;
+    const auto text = [&] { return receiveBox ? w.RTxt->text() : w.STxt->text(); };
+    const bool undoes = !receiveBox; // the receive box keeps no undo history
+    w.STxt->setText(QString());
+    QGuiApplication::clipboard()->clear();
+    box->setFocus();
+    QTest::keyClicks(box, "ab");
+
+    const QStringList captions{"撤消(&U)", "剪切(&T)", "复制(&C)",
+                               "粘贴(&P)", "删除(&D)", "全选(&A)"};
+    // Opens the menu, checks which commands it offers, and runs the one whose
+    // access key is given.
+    const auto useMenu = [&](const QList<bool> &enabled, Qt::Key accessKey) {
+        const QPoint at(20, 10);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at,
+                                     box->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(box->viewport(), &rightClick);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QStringList shown;
+        QList<bool> usable;
+        for (const QAction *action : menu->actions()) {
+            if (!action->isSeparator()) {
+                shown << action->text();
+                usable << action->isEnabled();
+            }
+        }
+        QCOMPARE(shown, captions);
+        QCOMPARE(usable, enabled);
+        QTest::keyClick(menu, accessKey);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+    };
+
+    useMenu({undoes, false, false, false, false, true}, Qt::Key_A);
+    useMenu({undoes, true, true, false, true, false}, Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"ab"_qs);
+    useMenu({undoes, true, true, true, true, false}, Qt::Key_D);
+    QCOMPARE(text(), QString());
+    useMenu({undoes, false, false, true, false, false}, Qt::Key_P);
+    QCOMPARE(text(), u"ab"_qs);
+    if (undoes) {
+        useMenu({true, false, false, true, false, true}, Qt::Key_U);
+        QCOMPARE(text(), QString());
+    }
 }
 
 QTEST_MAIN(tst_MainFom)

@@ -1,4 +1,6 @@
 #include "autosizelabel.h"
+#include "controlcolor.h"
+#include "linklabel.h"
 #include "mainfom.h"
 #include "mscomm.h"
 #include "ptypair.h"
@@ -33,6 +35,7 @@ private slots:
     void autoClear_data();
     void autoClear();
     void aHeldByteSurvivesClearing();
+    void logoTimerTicksCorrectClearThenBlink();
     void clearingTheBoxAndTheCounters();
     void aBurstIsShownAndCountedWhole_data();
     void aBurstIsShownAndCountedWhole();
@@ -343,6 +346,47 @@ void TestMainFomReceive::aHeldByteSurvivesClearing()
     QCOMPARE(window.PendingLeadByte, 0xC4);
     QVERIFY(terminal.receive(hexBytes("E3")));
     QCOMPARE(terminal.shown(), u"你"_qs);
+}
+
+namespace {
+
+// What the receive path holds each time the maker's label changes colour:
+// the held byte, the receive box's length and the label's colour.
+struct BlinkWatch : QObject
+{
+    explicit BlinkWatch(MainFom &window) : window(window)
+    {
+        window.dravikZZlab->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::PaletteChange)
+            seen.append(
+                {window.PendingLeadByte, window.RTxt->length(), window.dravikZZlab->foreColor()});
+        return false;
+    }
+    MainFom &window;
+    QList<QList<qint64>> seen;
+};
+
+} // namespace
+
+// Each tick of the logo timer runs the hold countdown and auto clear before
+// the blink.
+void TestMainFomReceive::logoTimerTicksCorrectClearThenBlink()
+{
+    Terminal &terminal = *m_terminal;
+    MainFom &window = terminal.window;
+    window.GZChk->click();
+    QVERIFY(terminal.receive(QByteArray(4096, 'a') + hexBytes("B0")));
+    BlinkWatch watch(window);
+    // The timer's own tick, without waiting for it.
+    for (int tick = 0; tick < 2; ++tick)
+        QVERIFY(QMetaObject::invokeMethod(window.LOGOTimer, "timeout"));
+    // The first tick empties the full box; the second drops the held byte.
+    const QList<QList<qint64>> expected{{0xB0, 0, controlcolor::red},
+                                        {0, 0, controlcolor::buttonText}};
+    QCOMPARE(watch.seen, expected);
 }
 
 void TestMainFomReceive::clearingTheBoxAndTheCounters()

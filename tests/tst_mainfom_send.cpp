@@ -75,7 +75,9 @@ private slots:
     void sendOnce();
     void hexWritesEachByteBeforeCountingIt();
     void countAndModeFollowEachSend();
+    void typedLineBreaksAreCrLf();
     void failedWriteShowsErrorAndWindowStaysUsable();
+    void sendsIntoAFullLineAreRefusedWhole();
     void intervalBoxChecksEveryChange();
     void intervalBoxRejectsSingleCharacters_data();
     void intervalBoxRejectsSingleCharacters();
@@ -100,8 +102,17 @@ void TestMainFomSend::sendOnce_data()
     QTest::newRow("hex 0x prefix") << true << u"0x12"_qs << QByteArray();
     QTest::newRow("text with Chinese") << false << u"AB中"_qs << QByteArray::fromHex("4142d6d0");
     QTest::newRow("text two lines") << false << u"A\nB"_qs << QByteArray("A\r\nB");
+    // The box is read as typed: a no-break space is no space, a line
+    // separator no line break; neither is in GBK.
+    QTest::newRow("hex ends at a no-break space")
+        << true << u"12\u00A034"_qs << QByteArray::fromHex("12");
+    QTest::newRow("text, no-break space and line separator")
+        << false << u"A\u00A0B\u2028C"_qs << QByteArray("A?B?C");
     QTest::newRow("text empty") << false << QString() << QByteArray();
     QTest::newRow("text, long") << false << QString(40000, u'A') << QByteArray(40000, 'A');
+    // More bytes than the send queue holds, into an empty queue: all go.
+    QTest::newRow("hex, beyond the send queue")
+        << true << QString(u"41"_qs).repeated(70000) << QByteArray(70000, 'A');
     // 32767 characters; the lone digit in the last position still goes out.
     QTest::newRow("hex, long") << true << QString(u"00"_qs).repeated(16383) + u'7'
                                << QByteArray(16383, '\0') + QByteArray::fromHex("07");
@@ -152,6 +163,17 @@ void TestMainFomSend::countAndModeFollowEachSend()
     QCOMPARE(terminal.line.readExactly(3), QByteArray("A41"));
 }
 
+void TestMainFomSend::typedLineBreaksAreCrLf()
+{
+    SendBox box;
+    QTest::keyClicks(&box, "A");
+    QTest::keyClick(&box, Qt::Key_Return);
+    QTest::keyClicks(&box, "B");
+    QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(&box, "C");
+    QCOMPARE(box.text(), u"A\r\nB\r\nC"_qs);
+}
+
 void TestMainFomSend::failedWriteShowsErrorAndWindowStaysUsable()
 {
     Terminal terminal;
@@ -169,6 +191,38 @@ void TestMainFomSend::failedWriteShowsErrorAndWindowStaysUsable()
     QVERIFY(terminal.open());
     terminal.send(u"OK"_qs, false);
     QCOMPARE(terminal.line.readExactly(2), QByteArray("OK"));
+    QCOMPARE(terminal.count(), u"2"_qs);
+}
+
+// The line takes nothing while the send queue is full: a send by the button is
+// refused whole with one error box, in text and in hex; an auto-send tick
+// sends nothing and says nothing, and the next tick after the line drained
+// sends again.
+void TestMainFomSend::sendsIntoAFullLineAreRefusedWhole()
+{
+    Terminal terminal;
+    QVERIFY(terminal.open());
+    const QByteArray queued(MSComm::outBufferLimit, 'q');
+    terminal.window.MSComm1->output(queued);
+
+    terminal.send(u"AB"_qs, false);
+    terminal.send(u"01 02"_qs, true);
+    QCOMPARE(terminal.dialogs.shown.size(), 2);
+    for (const RecordingDialogs::Shown &box : terminal.dialogs.shown) {
+        QCOMPARE(box.caption, u"错误号码：8022"_qs);
+        QVERIFY(box.text.contains(u"跟不上"_qs));
+    }
+
+    terminal.window.S16Chk->setChecked(false);
+    terminal.window.STxt->setText(u"CD"_qs);
+    terminal.window.AutoSTimTimer();
+    QCOMPARE(terminal.dialogs.shown.size(), 2);
+    QCOMPARE(terminal.count(), u"0"_qs);
+
+    QVERIFY(terminal.line.readExactly(queued.size(), 20000) == queued);
+    QCOMPARE(terminal.straggling(), QByteArray());
+    terminal.window.AutoSTimTimer();
+    QCOMPARE(terminal.line.readExactly(2), QByteArray("CD"));
     QCOMPARE(terminal.count(), u"2"_qs);
 }
 

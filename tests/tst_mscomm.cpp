@@ -1,5 +1,6 @@
 #include "commerror.h"
 #include "mscomm.h"
+#include "processstats.h"
 #include "ptypair.h"
 #include "testcatalog.h"
 
@@ -41,6 +42,7 @@ private slots:
     void tellsMissingPortsFromBusyOnes();
     void raisesReceiveEventsAndHandsOverEveryByte();
     void sendsBytesAndGbkText();
+    void boundsTheSendQueue();
     void refusesToSendWhileClosed();
     void closesAndOpensAgain();
 };
@@ -158,6 +160,46 @@ void tst_MSComm::sendsBytesAndGbkText()
     // A character cut in half at the end still goes out, as the substitute.
     comm.output(QString(QStringLiteral("X")) + QChar(0xD83D));
     QCOMPARE(line.readExactly(2), QByteArray("X?"));
+}
+
+// The other side reads nothing until the end: the send queue stops growing at
+// its limit, a refused send leaves no part of itself behind, and once the line
+// drains every accepted byte arrives exactly once.
+void tst_MSComm::boundsTheSendQueue()
+{
+    PtyPair line;
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    openWith(comm, "115200,N,8,1");
+
+    [[maybe_unused]] const double residentBefore = processstats::residentMiB();
+    QByteArray accepted;
+    int refusals = 0;
+    for (int send = 0; send < 2000; ++send) {
+        const QByteArray bytes(30000, char('a' + send % 26));
+        const qint64 waiting = comm.outBufferCount();
+        try {
+            comm.output(bytes);
+            accepted += bytes;
+        } catch (const CommError &error) {
+            QCOMPARE(error.number(), int(CommError::SendQueueFull));
+            QCOMPARE(comm.outBufferCount(), waiting);
+            ++refusals;
+        }
+        QVERIFY(comm.outBufferCount() <= MSComm::outBufferLimit);
+        QCoreApplication::processEvents(); // the line takes what it can
+    }
+    QVERIFY(refusals > 1900);
+#if !defined(__SANITIZE_ADDRESS__) // its quarantine keeps freed memory resident
+    QVERIFY2(processstats::residentMiB() - residentBefore < 20,
+             qPrintable(QString::number(processstats::residentMiB() - residentBefore)));
+#endif
+
+    QVERIFY(line.readExactly(accepted.size(), 20000) == accepted);
+    QCOMPARE(line.read(300), QByteArray());
+    QCOMPARE(comm.outBufferCount(), 0);
+    comm.output(QByteArray("after"));
+    QCOMPARE(line.readExactly(5), QByteArray("after"));
 }
 
 void tst_MSComm::refusesToSendWhileClosed()

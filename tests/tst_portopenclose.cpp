@@ -5,17 +5,22 @@
 #include "lampshape.h"
 #include "mainfom.h"
 #include "mscomm.h"
+#include "portlock.h"
 #include "ptypair.h"
 #include "recordingdialogs.h"
 #include "testcatalog.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 class tst_PortOpenClose : public QObject
 {
@@ -173,8 +178,12 @@ void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
     useDevices({m_line->devicePath(), second.devicePath()});
     w.COMCom->lineEdit()->selectAll();
     QTest::keyClicks(w.COMCom->lineEdit(), "COM2");
+    w.BPSCom->setFocus();
     w.BPSCom->lineEdit()->selectAll();
     QTest::keyClicks(w.BPSCom->lineEdit(), "9600");
+    // Up finds no item above a typed text, and leaving the box chooses none.
+    QTest::keyClick(w.BPSCom, Qt::Key_Up);
+    QTest::keyClick(w.BPSCom, Qt::Key_Tab);
     QCOMPARE(w.BPSCom->currentIndex(), -1);
 
     w.OCCOMCmd->click();
@@ -202,6 +211,20 @@ void tst_PortOpenClose::portHeldElsewhereIsReportedAsOccupied()
     holder.close();
     m_window->OCCOMCmd->click();
     QVERIFY(m_window->MSComm1->portOpen());
+    m_window->OCCOMCmd->click();
+
+    // A lock file as most serial programs write it, naming a live process.
+    QTemporaryDir lockFolder;
+    QFile lock(lockFolder.filePath(portlock::lockNames(m_line->devicePath()).first()));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(::getppid()).rightJustified(10) + '\n');
+    lock.close();
+    m_window->MSComm1->setLockFolders({lockFolder.path()});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_COMPARE(m_dialogs.shown.size(), 2);
+    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("此串口被占用   "));
+    expectClosed();
+    QVERIFY(lock.exists());
 }
 
 void tst_PortOpenClose::missingPortIsReportedAsMissing()

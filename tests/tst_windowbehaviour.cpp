@@ -63,6 +63,7 @@ private slots:
     void followsTheWindowsSize();
     void neverSmallerThanAtStart();
     void minimisedAndRestored();
+    void dragInTheGapMovesTheBoundary_data();
     void dragInTheGapMovesTheBoundary();
     void keysAndArrowsLeaveTheBoxes();
     void labelBlinks();
@@ -140,19 +141,35 @@ void TestWindowBehaviour::minimisedAndRestored()
     QCOMPARE(layoutOf(*w), before);
 }
 
+void TestWindowBehaviour::dragInTheGapMovesTheBoundary_data()
+{
+    // The gap is three pixel rows high.
+    QTest::addColumn<int>("rowInGap");
+    QTest::newRow("top row") << -1;
+    QTest::newRow("middle row") << 0;
+    QTest::newRow("bottom row") << 1;
+}
+
 void TestWindowBehaviour::dragInTheGapMovesTheBoundary()
 {
+    QFETCH(int, rowInGap);
     QSignalSpy scrolls(w->TXTSol, &SplitBar::sliderMoved);
-    const int row = gapRow(*w);
+    const QList<QRect> before = layoutOf(*w);
+    const int row = gapRow(*w) + rowInGap;
+    // A press alone, wherever in the gap, moves nothing.
+    QTest::mouseClick(w->TXTSol, Qt::LeftButton, {}, QPoint(100, row));
+    QCOMPARE(layoutOf(*w), before);
+    QCOMPARE(scrolls.size(), 0);
+
     QTest::mousePress(w->TXTSol, Qt::LeftButton, {}, QPoint(100, row));
-    QCOMPARE(w->TXTSol->value(), 3825); // grabbing does not move the boundary
+    QCOMPARE(w->TXTSol->value(), 3825);
 
     QTest::mouseMove(w->TXTSol, QPoint(100, row + 20));
     QCOMPARE(w->TXTSol->value(), 4125);
     QCOMPARE(inTwips(w->RTxt).height(), 4095);
     QCOMPARE(inTwips(w->STxt).top(), 4260);
     QCOMPARE(inTwips(w->STxt).height(), 4935 - 4125 - 30);
-    QCOMPARE(gapRow(*w), row + 20); // the gap stays under the pointer
+    QCOMPARE(gapRow(*w) + rowInGap, row + 20); // the gap stays under the pointer
 
     // Past the top the boundary stops at Min.
     QTest::mouseMove(w->TXTSol, QPoint(100, -50));

@@ -524,10 +524,18 @@ void ReceiveView::replaceSelection(QStringView replacement)
     moveCaret(from + replacement.size(), Move::Stay);
 }
 
-void ReceiveView::copySelection() const
+void ReceiveView::copy() const
 {
     if (selLength() > 0)
         QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void ReceiveView::cut()
+{
+    if (selLength() > 0) {
+        copy();
+        replaceSelection(QStringView());
+    }
 }
 
 void ReceiveView::paste()
@@ -535,6 +543,17 @@ void ReceiveView::paste()
     const QString pasted = QGuiApplication::clipboard()->text();
     if (!pasted.isEmpty())
         replaceSelection(withCrLfBreaks(pasted));
+}
+
+void ReceiveView::deleteSelection()
+{
+    replaceSelection(QStringView());
+}
+
+void ReceiveView::selectAll()
+{
+    m_anchor = 0;
+    moveCaret(m_text.size(), Move::Extend);
 }
 
 void ReceiveView::selectWordAt(qint64 position)
@@ -635,12 +654,11 @@ bool ReceiveView::handleNavigation(QKeyEvent *event)
     }
 
     if (event->matches(QKeySequence::SelectAll)) {
-        m_anchor = 0;
-        moveCaret(m_text.size(), Move::Extend);
+        selectAll();
         return true;
     }
     if (event->matches(QKeySequence::Copy)) {
-        copySelection();
+        copy();
         return true;
     }
     return false;
@@ -653,10 +671,7 @@ bool ReceiveView::handleEditing(QKeyEvent *event)
         return true;
     }
     if (event->matches(QKeySequence::Cut)) {
-        if (selLength() > 0) {
-            copySelection();
-            replaceSelection(QStringView());
-        }
+        cut();
         return true;
     }
     if (event->matches(QKeySequence::InsertParagraphSeparator) ||

@@ -45,6 +45,14 @@ public:
     qint64 selLength() const;
     QString selectedText() const;
 
+    // The edit commands, as their keys and the edit menu run them. The box
+    // keeps no undo history.
+    void cut();
+    void copy() const;
+    void paste();
+    void deleteSelection();
+    void selectAll();
+
     // The lines on screen, for those who look at the box from outside.
     qsizetype lineCount() const { return m_lines.count(); }
     // A line as drawn: without its line break, control characters as symbols.
@@ -97,8 +105,6 @@ private:
     void moveCaret(qint64 position, Move move, bool keepColumn = false);
     void moveCaretByLines(qsizetype lines, Move move);
     void replaceSelection(QStringView text);
-    void copySelection() const;
-    void paste();
     void selectWordAt(qint64 position);
 
     void setTopLine(qsizetype line);

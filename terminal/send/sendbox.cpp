@@ -1,6 +1,7 @@
 #include "sendbox.h"
 
-#include <QRegularExpression>
+#include <QKeyEvent>
+#include <QTextBlock>
 
 SendBox::SendBox(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -9,11 +10,17 @@ SendBox::SendBox(QWidget *parent) : QPlainTextEdit(parent)
     setTabChangesFocus(true);
 }
 
+// Each line break typed or pasted into the box ends a block of the document,
+// so the blocks are the lines and their texts are what was typed.
 QString SendBox::text() const
 {
-    QString plain = toPlainText();
-    plain.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return plain;
+    QString text;
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
+        if (block != document()->firstBlock())
+            text += QLatin1String("\r\n");
+        text += block.text();
+    }
+    return text;
 }
 
 void SendBox::setText(const QString &text)
@@ -22,4 +29,18 @@ void SendBox::setText(const QString &text)
     plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     setPlainText(plain);
+}
+
+// Shift+Enter would insert a line separator (U+2028), which is no line break
+// on the line; in this box it breaks the line as Enter does.
+void SendBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::InsertLineSeparator)) {
+        QKeyEvent enter(event->type(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                        event->isAutoRepeat(), ushort(event->count()));
+        QPlainTextEdit::keyPressEvent(&enter);
+        event->setAccepted(enter.isAccepted());
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }

@@ -11,8 +11,13 @@ class SendBox : public QPlainTextEdit
 public:
     explicit SendBox(QWidget *parent = nullptr);
 
-    // The whole text with every line break as CR LF.
+    // The whole text as typed, character for character, with every line
+    // break as CR LF. Unlike toPlainText(), a no-break space stays a no-break
+    // space and a line separator (U+2028) stays that character.
     QString text() const;
     // Replaces the text; CR LF, lone CR and lone LF all become line breaks.
     void setText(const QString &text);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -2,6 +2,8 @@
 
 #include "codepage.h"
 #include "commerror.h"
+#include "portaccess.h"
+#include "portlock.h"
 
 #include <QTimerEvent>
 
@@ -17,9 +19,17 @@ constexpr int receiveFrame = 16;
 // however fast the line is.
 constexpr qint64 receiveBufferSize = 256 * 1024;
 
+[[noreturn]] void throwPermissionDenied(const QString &device)
+{
+    throw CommError(CommError::PermissionDenied,
+                    portaccess::describe(portaccess::deniedAccessTo(device)));
+}
+
 } // namespace
 
-MSComm::MSComm(QObject *parent) : QObject(parent), m_catalog(defaultPortCatalog()), m_port(this)
+MSComm::MSComm(QObject *parent)
+    : QObject(parent), m_catalog(defaultPortCatalog()),
+      m_lockFolders(portlock::systemLockFolders()), m_port(this)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::handleReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::handleError);
@@ -110,8 +120,10 @@ void MSComm::setPortOpen(bool open)
             QStringLiteral("没有端口 COM%1（本机有 %2 个串口）").arg(m_commPort).arg(ports.size()));
 
     const QString device = ports.at(m_commPort - 1).device;
+    refuseUnusableDevice(device);
     m_port.setPortName(device);
     m_openDevice = device;
+    m_reservedOutput = 0;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(receiveBufferSize);
     if (!m_port.open(QIODevice::ReadWrite))
@@ -119,27 +131,44 @@ void MSComm::setPortOpen(bool open)
     m_port.clearError();
 }
 
+// Checked before QSerialPort is asked: it would judge another program's lock
+// in a format other than its own stale and take the port over.
+void MSComm::refuseUnusableDevice(const QString &device) const
+{
+    if (portaccess::deniesAccess(portaccess::readWriteAccessError(device)))
+        throwPermissionDenied(device);
+    if (const std::optional<portlock::Holder> holder = portlock::holderOf(device, m_lockFolders)) {
+        const QString holderText = holder->pid > 0 ? QStringLiteral("进程 %1").arg(holder->pid)
+                                                   : QStringLiteral("另一个程序");
+        throw CommError(CommError::PortAlreadyOpen,
+                        QStringLiteral("设备 %1 已被%2占用（锁文件 %3）")
+                            .arg(device, holderText, holder->lockFile));
+    }
+}
+
 void MSComm::throwOpenFailure(const QString &device)
 {
     const QSerialPort::SerialPortError error = m_port.error();
     const QString reason = m_port.errorString();
     m_port.clearError();
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
+    switch (portaccess::classify(error, portaccess::readWriteAccessError(device))) {
+    case portaccess::OpenRefusal::Missing:
         throw CommError(CommError::InvalidPortNumber,
                         QStringLiteral("找不到设备 %1：%2").arg(device, reason));
-    case QSerialPort::PermissionError:
-    case QSerialPort::OpenError:
+    case portaccess::OpenRefusal::Denied:
+        throwPermissionDenied(device);
+    case portaccess::OpenRefusal::InUse:
         throw CommError(CommError::PortAlreadyOpen,
                         QStringLiteral("设备 %1 已被占用：%2").arg(device, reason));
-    case QSerialPort::UnsupportedOperationError:
+    case portaccess::OpenRefusal::SettingsRefused:
         throw CommError(
             CommError::InvalidPropertyValue,
             QStringLiteral("设备 %1 不接受设置 %2：%3").arg(device, m_settings.toString(), reason));
-    default:
-        throw CommError(CommError::DeviceUnavailable,
-                        QStringLiteral("无法打开设备 %1：%2").arg(device, reason));
+    case portaccess::OpenRefusal::Other:
+        break;
     }
+    throw CommError(CommError::DeviceUnavailable,
+                    QStringLiteral("无法打开设备 %1：%2").arg(device, reason));
 }
 
 LineSettings MSComm::appliedLineSettings() const
@@ -184,6 +213,10 @@ void MSComm::output(const QByteArray &bytes)
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开，无法发送"));
     if (bytes.isEmpty())
         return;
+    if (bytes.size() <= m_reservedOutput)
+        m_reservedOutput -= bytes.size();
+    else
+        requireOutputRoom(bytes.size());
     if (m_port.write(bytes) != bytes.size())
         throw CommError(CommError::WriteFailed,
                         QStringLiteral("发送失败：%1").arg(m_port.errorString()));
@@ -192,6 +225,36 @@ void MSComm::output(const QByteArray &bytes)
 void MSComm::output(const QString &text)
 {
     output(toCodePageBytes(text));
+}
+
+qint64 MSComm::outBufferCount() const
+{
+    if (!m_port.isOpen())
+        throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
+    return m_port.bytesToWrite();
+}
+
+void MSComm::reserveOutputRoom(qint64 byteCount)
+{
+    m_reservedOutput = 0;
+    requireOutputRoom(byteCount);
+    m_reservedOutput = byteCount;
+}
+
+// QSerialPort's own write buffer has no limit: bytes sent faster than the
+// line takes them would pile up there until memory runs out.
+void MSComm::requireOutputRoom(qint64 byteCount) const
+{
+    if (byteCount <= 0)
+        return;
+    const qint64 waiting = outBufferCount();
+    if (waiting == 0 || waiting + byteCount <= outBufferLimit)
+        return;
+    throw CommError(CommError::SendQueueFull,
+                    QStringLiteral("线路取走数据的速度跟不上发送的速度：还有 %1 字节在等待发出，"
+                                   "这次的 %2 字节没有发送。请稍后再发送，或加大自动发送周期")
+                        .arg(waiting)
+                        .arg(byteCount));
 }
 
 void MSComm::raise(qint16 event)

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -44,6 +45,10 @@ public:
     // pseudo-terminals).
     void setPortCatalog(std::shared_ptr<const PortCatalog> catalog);
     std::shared_ptr<const PortCatalog> portCatalog() const { return m_catalog; }
+
+    // Where other programs' lock files are looked for before opening; the
+    // system's lock folders unless replaced (tests use a private folder).
+    void setLockFolders(const QStringList &folders) { m_lockFolders = folders; }
 
     // 1 is COM1: the first port of the catalog. Any number from 1 to 255 is
     // taken; whether the port exists is found out at open (InvalidPortNumber).
@@ -83,10 +88,23 @@ public:
     // Takes the waiting bytes out of the buffer, oldest first.
     QByteArray input();
 
-    // Queues bytes for sending and returns at once.
+    // Queues bytes for sending and returns at once. Bytes that do not fit
+    // the send queue are refused whole (SendQueueFull).
     void output(const QByteArray &bytes);
     // Queues the text as bytes of the GBK code page.
     void output(const QString &text);
+
+    // Bytes queued by output() and not yet taken by the line.
+    qint64 outBufferCount() const;
+    // The most bytes that may wait for the line: over five seconds at
+    // 115200 baud, the fastest rate offered. A send always fits an empty
+    // queue, so a send box larger than this still goes out.
+    static constexpr qint64 outBufferLimit = 64 * 1024;
+    // Reserves room for a send made of several writes, so that it is refused
+    // before its first write or not at all: throws SendQueueFull unless
+    // byteCount more bytes fit; the next byteCount bytes written are then
+    // taken without another check.
+    void reserveOutputRoom(qint64 byteCount);
 
     // The device behind the open port, empty while closed.
     QString openDevice() const;
@@ -105,10 +123,13 @@ private:
     void raiseReceived();
     void handleError(QSerialPort::SerialPortError error);
     void raise(qint16 event);
+    void refuseUnusableDevice(const QString &device) const;
     [[noreturn]] void throwOpenFailure(const QString &device);
+    void requireOutputRoom(qint64 byteCount) const;
     void applySettingsTo(QSerialPort &port) const;
 
     std::shared_ptr<const PortCatalog> m_catalog;
+    QStringList m_lockFolders;
     QSerialPort m_port;
     LineSettings m_settings;
     qint16 m_commPort = 1;
@@ -117,6 +138,7 @@ private:
     qint16 m_rThreshold = 0;
     qint16 m_commEvent = 0;
     QString m_openDevice;
+    qint64 m_reservedOutput = 0;
     // Runs for a frame after each receive event; bytes that arrive meanwhile
     // are reported when it ends.
     QBasicTimer m_receivePacing;

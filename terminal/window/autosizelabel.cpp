@@ -1,6 +1,8 @@
 #include "autosizelabel.h"
 
 #include <QEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 
 AutoSizeLabel::AutoSizeLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -30,4 +32,23 @@ void AutoSizeLabel::changeEvent(QEvent *event)
 void AutoSizeLabel::fitCaption()
 {
     resize(sizeHint().expandedTo(m_placedSize));
+}
+
+QFont fittedFont(QFont font, const QString &sample, QSize box)
+{
+    // Below these a caption is no longer legible; the smallest is used then.
+    constexpr int smallestPixelSize = 7;
+    constexpr int narrowestStretch = QFont::UltraCondensed;
+
+    for (int pixels = QFontInfo(font).pixelSize(); pixels >= smallestPixelSize; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).height() <= box.height())
+            break;
+    }
+    for (int stretch = QFont::Unstretched; stretch >= narrowestStretch; --stretch) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(sample) <= box.width())
+            break;
+    }
+    return font;
 }

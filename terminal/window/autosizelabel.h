@@ -17,6 +17,8 @@ public:
 
     // Takes the current geometry as the smallest size, then fits the caption.
     void placeAt(const QRect &geometry);
+    // The size it was placed with, which it never gets smaller than.
+    QSize placedSize() const { return m_placedSize; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -26,3 +28,8 @@ private:
 
     QSize m_placedSize;
 };
+
+// The font nearest to `font` in which `sample` shows whole inside `box`: the
+// largest pixel size whose line height fits the box's height, then condensed
+// as far as the sample needs to fit the box's width.
+QFont fittedFont(QFont font, const QString &sample, QSize box);

@@ -4,11 +4,10 @@
 
 // An editable drop-down combo box that behaves like a classic drop-down
 // combo: typing into the text leaves no item chosen (currentIndex() -1) and
-// keeps the typed text, typed text never becomes an item, and choosing an
-// item (from the list, with the arrow keys or the wheel, or by
-// chooseIndex()) puts it into the text. Choose items through chooseIndex():
-// a plain setCurrentIndex() while a typed text stands is taken for QComboBox's
-// own matching and undone.
+// keeps the typed text, typed text never becomes an item nor chooses one,
+// and choosing an item (from the list, with the arrow keys or the wheel, or
+// by chooseIndex()) puts it into the text. Keys and the wheel that find no
+// item, and a list closed without a choice, leave the typed text standing.
 class DropDownCombo : public QComboBox
 {
     Q_OBJECT
@@ -28,13 +27,6 @@ signals:
     // Just before the list drops down: a chance to refresh item details.
     void popupAboutToShow();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-
 private:
     void forgetChoiceKeepingText();
-    void guardTypedText(int index);
-
-    bool m_typed = false;
 };

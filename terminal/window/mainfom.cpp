@@ -6,6 +6,7 @@
 #include "controlcolor.h"
 #include "dialogs.h"
 #include "dropdowncombo.h"
+#include "editmenu.h"
 #include "intervaltimer.h"
 #include "lampshape.h"
 #include "linklabel.h"
@@ -80,6 +81,17 @@ QFont songFont(qreal pointSize)
     return font;
 }
 
+// For the counter strip: a sans-serif whose lines are short enough for the
+// strip's 12-pixel labels at a legible size (the Chinese UI font's are not).
+QFont counterStripFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Sans Serif")});
+    font.setPixelSize(12);
+    return font;
+}
+
 QFont chineseUiFont()
 {
     QFont font;
@@ -147,7 +159,6 @@ void MainFom::createControls()
     AutoSChk = place(new QCheckBox(QStringLiteral("自动发送"), SFra), 180, 540, 1035, 255);
     S16Chk = place(new QCheckBox(QStringLiteral("16进制发送"), SFra), 180, 240, 1215, 255);
     msLab = place(makeLabel(SFra, QStringLiteral("ms")), 1380, 1080, 240, 240);
-    msLab->setFont(songFont(12));
     SAutoLab = place(makeLabel(SFra, QStringLiteral("自动发送周期：")), 120, 840, 1260, 180);
 
     CLSCmd = place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
@@ -187,6 +198,8 @@ void MainFom::createControls()
     TXTSol = place(new SplitBar(this), 1860, 120, 5535, 4935);
     TXTSol->setRange(270, 4665);
     TXTSol->setValue(3825);
+
+    fitLabelFonts();
 
     dravikZZlab = place(new LinkLabel(QStringLiteral("Dravik制作"), this), 3000, 5460, 840, 210);
     dravikZZlab->setFont(songFont(10.5));
@@ -239,6 +252,25 @@ void MainFom::createControls()
         object->setObjectName(QLatin1String(name));
 }
 
+// The labels keep the places and sizes of the control table; their fonts are
+// chosen so that they show whole there: lines no taller than the labels, a
+// count of up to 12 digits ending before the control to its right, and "ms"
+// inside the send frame.
+void MainFom::fitLabelFonts()
+{
+    constexpr int countDigits = 12;
+    constexpr int gapPixels = 3;
+    const int countRoom = std::min(SLab->x() - RXLab->x(), ClearCmd->x() - TXLab->x()) - gapPixels;
+    const QFont counterFont = fittedFont(counterStripFont(), QString(countDigits, u'0'),
+                                         QSize(countRoom, RXLab->placedSize().height()));
+    for (AutoSizeLabel *label : {RLab, RXLab, SLab, TXLab})
+        label->setFont(counterFont);
+
+    const int msRoom = SFra->contentsRect().right() - msLab->x();
+    msLab->setFont(
+        fittedFont(songFont(12), msLab->text(), QSize(msRoom, msLab->placedSize().height())));
+}
+
 // Where two controls of one container overlap, the one created (listed)
 // first lies in front: raise them from the back to the front.
 void MainFom::setStackingOrder()
@@ -285,6 +317,8 @@ void MainFom::connectHandlers()
     connect(OntopChk, &QCheckBox::toggled, this, &MainFom::OntopChkClick);
     connect(dravikZZlab, &LinkLabel::clicked, this, &MainFom::dravikZZlabClick);
     connect(COMCom, &DropDownCombo::popupAboutToShow, this, &MainFom::showPortDevicesAsToolTips);
+    editmenu::install(RTxt);
+    editmenu::install(STxt);
     LOGOTimer->start();
 }
 
@@ -293,10 +327,21 @@ void MainFom::centreOnScreen()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QRect area = screen->availableGeometry();
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(area.center());
+    // A window's position is that of its frame's top-left corner.
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
+}
+
+// A window manager frames the window once it is shown, and moves the client
+// area into the frame; from then on the frame is known and is centred once.
+void MainFom::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (m_awaitingFrame && isVisible() && frameGeometry() != geometry()) {
+        m_awaitingFrame = false;
+        centreOnScreen();
+    }
 }
 
 // Each port item names the device it leads to, as the catalog sees it now.

@@ -128,17 +128,25 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createControls();
+    void fitLabelFonts();
     void setStackingOrder();
     void setTabOrder();
     void connectHandlers();
+    // Puts the centre of the window's outer frame on the screen's centre.
+    // Until a window manager has framed the window, the frame is the client
+    // area.
     void centreOnScreen();
     void showPortDevicesAsToolTips();
     void showPortClosed();
 
     std::unique_ptr<Dialogs> m_dialogs;
+    // True until the window has been centred by the frame a window manager
+    // put around it.
+    bool m_awaitingFrame = true;
 
     // What the last batch of received bytes showed; kept so that its room
     // is reused from one receive event to the next.
@@ -152,4 +160,6 @@ private:
     // True while the error box of a failed send is open: auto-send ticks
     // that come meanwhile send nothing.
     bool m_sendErrorOpen = false;
+    // True while an auto-send tick runs the send routine.
+    bool m_autoSendTick = false;
 };

@@ -46,6 +46,10 @@ void MainFom::SendData()
         else
             sendAsText(text);
     } catch (const NumberedError &error) {
+        // A tick that finds the line still busy sends nothing and says
+        // nothing: the next tick tries again, so auto-send keeps the line's pace.
+        if (m_autoSendTick && error.number() == CommError::SendQueueFull)
+            return;
         showSendError(error.description(), QString::number(error.number()));
     } catch (const std::exception &error) {
         showSendError(QString::fromLocal8Bit(error.what()), QString::number(0));
@@ -64,6 +68,10 @@ void MainFom::sendAsText(const QString &text)
 // not hexadecimal ends the send quietly; what went out before stays counted.
 void MainFom::sendAsHex(const QString &text)
 {
+    // The whole send must fit the send queue before its first byte goes.
+    qint64 byteCount = 0;
+    scanHexBytes(text, [&byteCount](quint8) { ++byteCount; });
+    MSComm1->reserveOutputRoom(byteCount);
     scanHexBytes(text, [this](quint8 byte) {
         MSComm1->output(QByteArray(1, char(byte)));
         addToSendCount(1);
@@ -121,6 +129,7 @@ void MainFom::AutoSTimTimer()
 {
     if (m_sendErrorOpen)
         return;
+    const QScopedValueRollback fromTick(m_autoSendTick, true);
     if (MSComm1->portOpen())
         SendData();
 }

@@ -25,12 +25,17 @@ SplitBar::SplitBar(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
-int SplitBar::valueAtRow(int y) const
+int SplitBar::valueAtRow(int y)
 {
     // Pixel row y spans twips 15y to 15y + 15; its middle, 15y + 7.5, is the
     // gap's middle when Value - 7.5 equals it.
-    const int value = twips::fromPixels(y + 1);
-    return std::clamp(value, minimum(), std::max(minimum(), maximum()));
+    return twips::fromPixels(y + 1);
+}
+
+void SplitBar::followPointer(int y)
+{
+    const int value = valueAtRow(y) - m_grabOffset;
+    setSliderPosition(std::clamp(value, minimum(), std::max(minimum(), maximum())));
 }
 
 bool SplitBar::inBottomStrip(int y) const
@@ -46,8 +51,8 @@ void SplitBar::mousePressEvent(QMouseEvent *event)
         return;
     }
     event->accept();
+    m_grabOffset = valueAtRow(pointerRow(event)) - value();
     setSliderDown(true);
-    setSliderPosition(valueAtRow(pointerRow(event)));
 }
 
 void SplitBar::mouseMoveEvent(QMouseEvent *event)
@@ -57,7 +62,7 @@ void SplitBar::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    setSliderPosition(valueAtRow(pointerRow(event)));
+    followPointer(pointerRow(event));
 }
 
 void SplitBar::mouseReleaseEvent(QMouseEvent *event)

@@ -7,11 +7,11 @@
 // twips from its top. Only a drag of the bar (sliderMoved) moves the boxes.
 //
 // The boxes leave two strips of the bar uncovered: the gap between them and
-// a pixel row below the send box. A press in the gap grabs the boundary, and
-// while the button is held the boundary follows the pointer: the Value is
-// taken from the pointer's row, not from Qt's mapping of thumb and track.
-// Keys, the wheel and a press in the bottom strip change the Value the way
-// any scroll bar does, without moving the boxes.
+// a pixel row below the send box. A press in the gap grabs the boundary where
+// it is, and while the button is held the boundary follows the pointer's
+// movement row for row (not Qt's mapping of thumb and track); a press alone
+// moves nothing. Keys, the wheel and a press in the bottom strip change the
+// Value the way any scroll bar does, without moving the boxes.
 class SplitBar : public QScrollBar
 {
     Q_OBJECT
@@ -19,17 +19,20 @@ class SplitBar : public QScrollBar
 public:
     explicit SplitBar(QWidget *parent = nullptr);
 
-    // The Value, clamped into the bar's range, that puts the middle of the
-    // 45-twip gap (Value - 30 to Value + 15) on pixel row y of the bar.
-    int valueAtRow(int y) const;
-
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // The Value that puts the middle of the 45-twip gap (Value - 30 to
+    // Value + 15) on pixel row y of the bar; not clamped to the bar's range.
+    static int valueAtRow(int y);
     bool inBottomStrip(int y) const;
+    void followPointer(int y);
 
     bool m_dragging = false;
+    // Where in the gap the press grabbed it: the pointer's Value less the
+    // boundary's, so that a press alone leaves the boundary where it is.
+    int m_grabOffset = 0;
 };

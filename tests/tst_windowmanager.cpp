@@ -1,17 +1,23 @@
-// Always-on-top under a real X server with a window manager: the window's
-// _NET_WM_STATE as the window manager keeps it, read back through xcb.
+// The window under a real X server with a window manager, as the server and
+// the window manager see it (read back through xcb): centred by its outer
+// frame, and always on top through the _NET_WM_STATE that the window manager
+// keeps.
 #include "mainfom.h"
 #include "windowstacking.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtGui/qguiapplication_platform.h>
+#include <QtMath>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -33,20 +39,21 @@ xcb_atom_t atom(const char *name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-QList<xcb_atom_t> atomsOf(xcb_window_t window, const char *property, xcb_atom_t type)
+// The 32-bit values of a window's property.
+QList<quint32> valuesOf(xcb_window_t window, const char *property, xcb_atom_t type)
 {
     ReplyPtr<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
             connection(), xcb_get_property(connection(), 0, window, atom(property), type, 0, 64),
             nullptr),
         &std::free);
-    QList<xcb_atom_t> atoms;
+    QList<quint32> values;
     if (reply && reply->format == 32) {
-        const auto *values = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
+        const auto *data = static_cast<const quint32 *>(xcb_get_property_value(reply.get()));
         for (int i = 0; i < xcb_get_property_value_length(reply.get()) / 4; ++i)
-            atoms.append(values[i]);
+            values.append(data[i]);
     }
-    return atoms;
+    return values;
 }
 
 // Where the X server has the window's client area, on the screen.
@@ -68,8 +75,25 @@ QRect serverGeometry(xcb_window_t window)
 
 bool isAbove(const QWidget &window)
 {
-    return atomsOf(xcb_window_t(window.winId()), "_NET_WM_STATE", XCB_ATOM_ATOM)
+    return valuesOf(xcb_window_t(window.winId()), "_NET_WM_STATE", XCB_ATOM_ATOM)
         .contains(atom("_NET_WM_STATE_ABOVE"));
+}
+
+// How far the centre of the window's outer frame (the client area and the
+// frame extents that the window manager reports) lies from the screen's
+// centre, in pixels; -1 while the window is not framed.
+int frameOffCentre(const QWidget &window)
+{
+    const auto id = xcb_window_t(window.winId());
+    const QList<quint32> extents = valuesOf(id, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
+    const QRect client = serverGeometry(id);
+    if (extents.size() != 4 || extents[2] == 0 || !client.isValid())
+        return -1;
+    // Left, right, top, bottom.
+    const QRect frame =
+        client.adjusted(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
+    const QPointF offset = QRectF(frame).center() - QRectF(window.screen()->geometry()).center();
+    return qCeil(std::max(std::abs(offset.x()), std::abs(offset.y())));
 }
 
 class HideCounter : public QObject
@@ -86,13 +110,14 @@ public:
 
 } // namespace
 
-class TestWindowStacking : public QObject
+class TestWindowManager : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void startsCentredByItsOuterFrame();
     void untickAndTickKeepThePlace();
 
 private:
@@ -100,7 +125,7 @@ private:
     QProcess m_windowManager;
 };
 
-void TestWindowStacking::initTestCase()
+void TestWindowManager::initTestCase()
 {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     // Openbox says it has finished starting by running its start-up
@@ -113,13 +138,23 @@ void TestWindowStacking::initTestCase()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready), 20000);
 }
 
-void TestWindowStacking::cleanupTestCase()
+void TestWindowManager::cleanupTestCase()
 {
     m_windowManager.terminate();
     m_windowManager.waitForFinished();
 }
 
-void TestWindowStacking::untickAndTickKeepThePlace()
+void TestWindowManager::startsCentredByItsOuterFrame()
+{
+    MainFom window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Title bar and borders are the window manager's: the frame, not the
+    // client area, is centred.
+    QTRY_VERIFY_WITH_TIMEOUT(frameOffCentre(window) >= 0 && frameOffCentre(window) <= 1, 10000);
+}
+
+void TestWindowManager::untickAndTickKeepThePlace()
 {
     MainFom window;
     HideCounter counter;
@@ -128,8 +163,9 @@ void TestWindowStacking::untickAndTickKeepThePlace()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const auto id = xcb_window_t(window.winId());
 
-    // Topmost from the start, without a click.
+    // Topmost from the start, without a click; placed once centred.
     QTRY_VERIFY_WITH_TIMEOUT(isAbove(window), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(frameOffCentre(window) >= 0 && frameOffCentre(window) <= 1, 10000);
     const QRect placed = serverGeometry(id);
     QVERIFY(placed.isValid());
 
@@ -148,5 +184,5 @@ void TestWindowStacking::untickAndTickKeepThePlace()
     QCOMPARE(counter.hides, 0);
 }
 
-QTEST_MAIN(TestWindowStacking)
-#include "tst_windowstacking.moc"
+QTEST_MAIN(TestWindowManager)
+#include "tst_windowmanager.moc"

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+
+class QAbstractScrollArea;
+class QMenu;
+class QPlainTextEdit;
+class QWidget;
+class ReceiveView;
+
+// The edit menu of the window's text boxes, in the window's language:
+// 撤消(&U), 剪切(&T), 复制(&C), 粘贴(&P), 删除(&D), 全选(&A), each enabled only
+// when it can act on the box as it is when the menu opens.
+namespace editmenu {
+
+struct Command
+{
+    bool enabled = false;
+    std::function<void()> run;
+};
+
+struct Commands
+{
+    Command undo;
+    Command cut;
+    Command copy;
+    Command paste;
+    Command remove;
+    Command selectAll;
+};
+
+Commands commandsOf(QPlainTextEdit *box);
+// The receive box keeps no undo history: its undo is never enabled.
+Commands commandsOf(ReceiveView *box);
+
+// The menu for these commands; the caller owns it.
+QMenu *create(const Commands &commands, QWidget *parent);
+
+// A right click or the menu key in the box opens its edit menu.
+void install(QPlainTextEdit *box);
+void install(ReceiveView *box);
+
+} // namespace editmenu

@@ -1,0 +1,170 @@
+#include "commerror.h"
+#include "mscomm.h"
+#include "portlock.h"
+#include "ptypair.h"
+#include "testcatalog.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A process id that was alive a moment ago and is not now.
+qint64 deadProcessId()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+QByteArray lockContent(const QByteArray &format, qint64 pid)
+{
+    if (format == "HDB")
+        return QByteArray::number(pid).rightJustified(10) + '\n';
+    if (format == "plain")
+        return QByteArray::number(pid) + '\n';
+    if (format == "plain, no line break")
+        return QByteArray::number(pid);
+    if (format == "QLockFile")
+        return QByteArray::number(pid) + "\nsomeapp\n" + QSysInfo::machineHostName().toUtf8() +
+               '\n' + QSysInfo::machineUniqueId() + '\n';
+    if (format == "QLockFile, other machine")
+        return QByteArray::number(pid) + "\nsomeapp\nelsewhere.example\n0123abcd\n";
+    if (format == "binary") {
+        const qint32 binaryPid = qint32(pid);
+        return QByteArray(reinterpret_cast<const char *>(&binaryPid), sizeof binaryPid);
+    }
+    if (format == "garbage")
+        return "not a lock\n";
+    return QByteArray(); // empty
+}
+
+int openingError(MSComm &comm)
+{
+    try {
+        comm.setCommPort(1);
+        comm.setSettings(QStringLiteral("4800,N,8,1"));
+        comm.setPortOpen(true);
+    } catch (const CommError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class tst_PortLock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void honoursLiveLocksAndClearsStaleOnes_data();
+    void honoursLiveLocksAndClearsStaleOnes();
+    void namesLocksAfterTheDeviceAndItsTarget();
+
+private:
+    QProcess m_liveHolder;
+};
+
+void tst_PortLock::initTestCase()
+{
+    m_liveHolder.start(QStringLiteral("sleep"), {QStringLiteral("600")});
+    QVERIFY(m_liveHolder.waitForStarted());
+}
+
+void tst_PortLock::cleanupTestCase()
+{
+    m_liveHolder.kill();
+    m_liveHolder.waitForFinished();
+}
+
+void tst_PortLock::honoursLiveLocksAndClearsStaleOnes_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<bool>("holderAlive");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("holds");
+
+    for (const char *format : {"HDB", "plain", "plain, no line break", "QLockFile", "binary"}) {
+        QTest::addRow("%s, live", format) << QByteArray(format) << true << 3600 << true;
+        QTest::addRow("%s, dead", format) << QByteArray(format) << false << 0 << false;
+    }
+    // Whether its process lives cannot be told from here.
+    QTest::newRow("QLockFile, other machine")
+        << QByteArray("QLockFile, other machine") << false << 3600 << true;
+    // A lock naming no process may still be being written; later it is stale.
+    QTest::newRow("empty, just written") << QByteArray("empty") << false << 0 << true;
+    QTest::newRow("empty, old") << QByteArray("empty") << false << 60 << false;
+    QTest::newRow("garbage, old") << QByteArray("garbage") << false << 60 << false;
+}
+
+// Through the serial control, as an open sees it: a lock that holds refuses
+// the open as "port in use" and stays as it was; a stale one is removed and
+// the port opens.
+void tst_PortLock::honoursLiveLocksAndClearsStaleOnes()
+{
+    QFETCH(QByteArray, format);
+    QFETCH(bool, holderAlive);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, holds);
+
+    PtyPair line;
+    QVERIFY(line.isValid());
+    QTemporaryDir lockFolder;
+    const QString lockPath = lockFolder.filePath(portlock::lockNames(line.devicePath()).first());
+    const QByteArray content =
+        lockContent(format, holderAlive ? m_liveHolder.processId() : deadProcessId());
+    QFile lock(lockPath);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(content);
+    lock.flush();
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                             QFileDevice::FileModificationTime));
+    lock.close();
+
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    comm.setLockFolders({lockFolder.path()});
+    const int error = openingError(comm);
+
+    if (holds) {
+        QCOMPARE(error, int(CommError::PortAlreadyOpen));
+        QVERIFY(!comm.portOpen());
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(lock.readAll(), content);
+    } else {
+        QCOMPARE(error, 0);
+        QVERIFY(comm.portOpen());
+        QVERIFY(!QFile::exists(lockPath));
+    }
+}
+
+// A port reached through a link (/dev/serial/by-id/...) is locked by other
+// programs under the name of the device it leads to.
+void tst_PortLock::namesLocksAfterTheDeviceAndItsTarget()
+{
+    QCOMPARE(portlock::lockNames(QStringLiteral("/dev/ttyVARNICA0")),
+             QStringList{QStringLiteral("LCK..ttyVARNICA0")});
+
+    PtyPair line;
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("by-id"));
+    QVERIFY(QFile::link(line.devicePath(), link));
+    const QStringList names = portlock::lockNames(link);
+    QCOMPARE(names.size(), 2);
+    QCOMPARE(names[1], QStringLiteral("LCK..") + line.devicePath().mid(5).replace(u'/', u'_'));
+}
+
+QTEST_GUILESS_MAIN(tst_PortLock)
+#include "tst_portlock.moc"
