@@ -1,5 +1,6 @@
 #include "accesskeybutton.h"
 
+#include <QPointer>
 #include <QShortcutEvent>
 #include <QTimerEvent>
 
@@ -23,10 +24,11 @@ bool AccessKeyButton::event(QEvent *event)
     if (static_cast<QShortcutEvent *>(event)->isAmbiguous())
         return QPushButton::event(event);
     if (m_pressedLook.isActive())
-        return true; // a held key repeats: one click per pressed look, as in QPushButton
+        return true; // pressed again while it still looks pressed: one click, as in QPushButton
+    const QPointer<AccessKeyButton> self(this);
     click();
-    // The click may have disabled or hidden the button, or closed the window.
-    if (isEnabled() && isVisible()) {
+    // The click may have disabled, hidden or even deleted the button.
+    if (self && isEnabled() && isVisible()) {
         setDown(true);
         m_pressedLook.start(pressedLookTime, this);
     }
