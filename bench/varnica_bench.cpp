@@ -25,8 +25,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -408,8 +408,8 @@ public:
     bool start()
     {
         m_process.setProgram(QStringLiteral("Xvfb"));
-        m_process.setArguments({"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten",
-                                "tcp"});
+        m_process.setArguments(
+            {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start();
         if (!m_process.waitForStarted(10000))

@@ -1,7 +1,7 @@
+#include "autosizelabel.h"
 #include "controlcolor.h"
 #include "dropdowncombo.h"
 #include "intervaltimer.h"
-#include "autosizelabel.h"
 #include "lampshape.h"
 #include "mainfom.h"
 #include "mscomm.h"

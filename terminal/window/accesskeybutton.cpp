@@ -12,8 +12,7 @@ constexpr int pressedLookTime = 100;
 } // namespace
 
 AccessKeyButton::AccessKeyButton(const QString &text, QWidget *parent) : QPushButton(text, parent)
-{
-}
+{}
 
 bool AccessKeyButton::event(QEvent *event)
 {

@@ -161,7 +161,8 @@ void MainFom::createControls()
     msLab = place(makeLabel(SFra, QStringLiteral("ms")), 1380, 1080, 240, 240);
     SAutoLab = place(makeLabel(SFra, QStringLiteral("自动发送周期：")), 120, 840, 1260, 180);
 
-    CLSCmd = place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
+    CLSCmd =
+        place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
     OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), 1860, 5100, 1575, 195);
     OntopChk->setChecked(true);
 
@@ -177,7 +178,8 @@ void MainFom::createControls()
     JYWCom = place(makeCombo(Fra1, portsettings::parities()), 720, 900, 855, 300);
     SJWCom = place(makeCombo(Fra1, portsettings::dataBits()), 720, 1260, 855, 300);
     TZWCom = place(makeCombo(Fra1, portsettings::stopBits()), 720, 1620, 855, 300);
-    OCCOMCmd = place(new AccessKeyButton(QStringLiteral("打开串口(&K)"), Fra1), 480, 2040, 1155, 375);
+    OCCOMCmd =
+        place(new AccessKeyButton(QStringLiteral("打开串口(&K)"), Fra1), 480, 2040, 1155, 375);
     COMLab = place(makeLabel(Fra1, QStringLiteral("端口号")), 120, 240, 540, 180);
     BPSLab = place(makeLabel(Fra1, QStringLiteral("波特率")), 120, 600, 540, 180);
     JYWLab = place(makeLabel(Fra1, QStringLiteral("校验位")), 120, 960, 540, 180);
