@@ -1,12 +1,17 @@
 // Drives the real window and serial control through a pseudo-terminal pair
 // and prints what they sustain: receive throughput in text and hex display
 // with auto clear on and off, the user-interface thread's lateness while
-// streaming, CPU time and memory, the send routine's throughput, and the
-// time from start to a shown window.
+// streaming, CPU time (the terminal's and the X server's) and memory, the
+// send routine's throughput, and the time from start to a shown window.
+//
+// The window is drawn on a real X server, as a user sees it: an Xvfb that the
+// benchmark starts for itself, or Qt's offscreen platform on request.
 //
 //   varnica-bench              every scenario, each in a process of its own
 //   varnica-bench --quick      the same with sizes cut by eight
-//   varnica-bench --scenario NAME [--mib N]   one scenario, one JSON line
+//   varnica-bench --offscreen  without an X server
+//   varnica-bench --scenario NAME [--mib N]   one scenario, one JSON line, on
+//                                             the platform the environment names
 #include "autosizelabel.h"
 #include "dropdowncombo.h"
 #include "intervaltimer.h"
@@ -21,6 +26,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,6 +36,8 @@
 #include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTimer>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <atomic>
@@ -43,6 +51,36 @@
 namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;
+
+// The X server the window is drawn on, named to each scenario by the process
+// that started it.
+constexpr char xServerPidVariable[] = "VARNICA_BENCH_XSERVER_PID";
+
+// CPU seconds that another process has used (0 when it cannot be read).
+double cpuSecondsOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // The fields after the command name, which may hold blanks: state is
+    // the first, utime the 12th and stime the 13th.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Waits until the X server has carried out everything the window sent it, so
+// that "shown" means drawn on the server, not only queued for it.
+void syncWithXServer()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return; // the offscreen platform answers for X11 too, without a server
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
 
 QByteArray payload(const QString &kind, qint64 size)
 {
@@ -134,6 +172,8 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     const QByteArray data = payload(kind, size);
     const double rssBefore = processstats::residentMiB();
     const double cpuBefore = processstats::cpuSeconds();
+    const qint64 xServer = qEnvironmentVariableIntValue(xServerPidVariable);
+    const double xCpuBefore = cpuSecondsOf(xServer);
     Lateness lateness;
     lateness.clock.start();
     QTimer latenessTimer;
@@ -195,12 +235,14 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     QTimer::singleShot(600000, &loop, &QEventLoop::quit);
     loop.exec();
     window.RTxt->viewport()->repaint(); // shown, not only received
+    syncWithXServer();
     doneNs = clock.nsecsElapsed();
     writer.join();
     latenessTimer.stop();
 
     const double seconds = double(doneNs) / 1e9;
     const double cpu = processstats::cpuSeconds() - cpuBefore;
+    const double xCpu = cpuSecondsOf(xServer) - xCpuBefore;
     const double lastSeconds = double(countedNs - lastMiBStartNs) / 1e9;
     const double lastMiB = double(size - lastMiBStartCount) / double(mebibyte);
     const double firstSeconds = double(firstMiBNs - firstEventNs) / 1e9;
@@ -217,6 +259,7 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
         {"first_mib_per_s", firstSeconds > 0 ? firstMiB / firstSeconds : 0.0},
         {"last_mib_per_s", lastSeconds > 0 ? lastMiB / lastSeconds : 0.0},
         {"cpu_s_per_mib", cpu / (double(size) / double(mebibyte))},
+        {"x_cpu_s_per_mib", xCpu / (double(size) / double(mebibyte))},
         {"peak_rss_mib", processstats::peakResidentMiB()},
         {"chars_held", held},
         {"bytes_per_char_held", held > 0 ? rssGrowth * double(mebibyte) / double(held) : 0.0},
@@ -332,16 +375,17 @@ QJsonObject runScenario(const QString &name, qint64 mib, const QElapsedTimer &si
 
 void printTable(const QList<QJsonObject> &results)
 {
-    std::printf("%-34s %9s %9s %9s %8s %8s %8s %8s %8s %9s\n", "scenario", "MiB/s", "first", "last",
-                "cpu/MiB", "rss MiB", "B/char", "p50 ms", "p99 ms", "max ms");
+    std::printf("%-34s %8s %8s %8s %8s %8s %8s %7s %7s %7s %8s\n", "scenario", "MiB/s", "first",
+                "last", "cpu/MiB", "X/MiB", "rss MiB", "B/char", "p50 ms", "p99 ms", "max ms");
     for (const QJsonObject &r : results) {
         const QJsonObject late = r.value("lateness").toObject();
-        std::printf("%-34s %9.2f %9.2f %9.2f %8.3f %8.1f %8.1f %8.2f %8.2f %9.2f%s\n",
+        std::printf("%-34s %8.2f %8.2f %8.2f %8.3f %8.3f %8.1f %7.1f %7.2f %7.2f %8.2f%s\n",
                     qPrintable(r.value("scenario").toString()), r.value("mib_per_s").toDouble(),
                     r.value("first_mib_per_s").toDouble(), r.value("last_mib_per_s").toDouble(),
-                    r.value("cpu_s_per_mib").toDouble(), r.value("peak_rss_mib").toDouble(),
-                    r.value("bytes_per_char_held").toDouble(), late.value("median_ms").toDouble(),
-                    late.value("p99_ms").toDouble(), late.value("max_ms").toDouble(),
+                    r.value("cpu_s_per_mib").toDouble(), r.value("x_cpu_s_per_mib").toDouble(),
+                    r.value("peak_rss_mib").toDouble(), r.value("bytes_per_char_held").toDouble(),
+                    late.value("median_ms").toDouble(), late.value("p99_ms").toDouble(),
+                    late.value("max_ms").toDouble(),
                     r.contains("bytes_written") && r.value("bytes_written").toInteger() !=
                                                        r.value("bytes_counted").toInteger()
                         ? "  COUNT MISMATCH"
@@ -357,32 +401,75 @@ void printTable(const QList<QJsonObject> &results)
     }
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// An Xvfb of the benchmark's own, on a display number it picks itself.
+class OwnXServer
 {
-    QElapsedTimer sinceStart;
-    sinceStart.start();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
+public:
+    bool start()
+    {
+        m_process.setProgram(QStringLiteral("Xvfb"));
+        m_process.setArguments(
+            {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        // Xvfb writes its display number once it accepts connections.
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
+        }
+        bool ok = false;
+        m_display = m_process.readLine().trimmed().toInt(&ok);
+        return ok;
+    }
+    ~OwnXServer()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            m_process.waitForFinished(5000);
+        }
+    }
+    QString display() const { return QStringLiteral(":%1").arg(m_display); }
+    qint64 pid() const { return m_process.processId(); }
 
+private:
+    QProcess m_process;
+    int m_display = -1;
+};
+
+int runOne(const QStringList &args, const QElapsedTimer &sinceStart)
+{
     const qsizetype scenarioAt = args.indexOf(QStringLiteral("--scenario"));
-    if (scenarioAt > 0 && scenarioAt + 1 < args.size()) {
-        const qsizetype mibAt = args.indexOf(QStringLiteral("--mib"));
-        const qint64 mib = mibAt > 0 ? args.value(mibAt + 1).toLongLong() : 8;
-        const QJsonObject result = runScenario(args[scenarioAt + 1], mib, sinceStart);
-        std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
-        return 0;
+    const qsizetype mibAt = args.indexOf(QStringLiteral("--mib"));
+    const qint64 mib = mibAt > 0 ? args.value(mibAt + 1).toLongLong() : 8;
+    QJsonObject result = runScenario(args.value(scenarioAt + 1), mib, sinceStart);
+    result.insert("platform", QGuiApplication::platformName());
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
+
+int runAll(const QStringList &args)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    OwnXServer xServer;
+    if (args.contains(QStringLiteral("--offscreen"))) {
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+    } else {
+        if (!xServer.start()) {
+            std::fprintf(stderr, "varnica-bench: could not start Xvfb (or use --offscreen)\n");
+            return 1;
+        }
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("DISPLAY", xServer.display());
+        environment.insert(xServerPidVariable, QString::number(xServer.pid()));
     }
 
     const int divisor = args.contains(QStringLiteral("--quick")) ? 8 : 1;
     QList<QJsonObject> results;
     for (const Scenario &scenario : allScenarios(divisor)) {
         QProcess child;
+        child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QApplication::applicationFilePath(),
+        child.start(QCoreApplication::applicationFilePath(),
                     {"--scenario", scenario.name, "--mib", QString::number(scenario.mib)});
         child.waitForFinished(-1);
         const QByteArray line = child.readAllStandardOutput().trimmed();
@@ -392,7 +479,9 @@ int main(int argc, char *argv[])
                            : result);
         std::fprintf(stderr, "%s\n", line.split('\n').last().constData());
     }
-    std::printf("\n");
+    std::printf("\non %s\n", args.contains(QStringLiteral("--offscreen"))
+                                 ? "the offscreen platform"
+                                 : qPrintable("Xvfb " + xServer.display() + " (xcb)"));
     printTable(results);
     QJsonObject all;
     QJsonArray array;
@@ -401,4 +490,24 @@ int main(int argc, char *argv[])
     all.insert("results", array);
     std::printf("\nJSON %s\n", QJsonDocument(all).toJson(QJsonDocument::Compact).constData());
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    if (!args.contains(QStringLiteral("--scenario"))) {
+        // The driver shows no window: it starts the scenarios' processes.
+        QCoreApplication app(argc, argv);
+        return runAll(args);
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return runOne(args, sinceStart);
 }

@@ -10,6 +10,7 @@ class TestChunkedText : public QObject
 private slots:
     void appendsAcrossPieces();
     void piecesCoverExactlyTheAskedRange();
+    void editsMatchAPlainString_data();
     void editsMatchAPlainString();
     void outOfRangeReadsAreHarmless();
 };
@@ -52,7 +53,7 @@ void TestChunkedText::piecesCoverExactlyTheAskedRange()
     text.append(whole);
     QString joined;
     qint64 expectedStart = 12345;
-    text.forEachPiece(12345, 87654, [&](QStringView piece, qint64 start) {
+    text.forEachPiece(12345, 87654, [&](auto piece, qint64 start) {
         QCOMPARE(start, expectedStart);
         expectedStart += piece.size();
         joined.append(piece);
@@ -60,8 +61,17 @@ void TestChunkedText::piecesCoverExactlyTheAskedRange()
     QCOMPARE(joined, whole.mid(12345, 87654 - 12345));
 }
 
+void TestChunkedText::editsMatchAPlainString_data()
+{
+    // Pieces keep one byte a character until a wider one comes.
+    QTest::addColumn<char16_t>("insertedFrom");
+    QTest::newRow("below U+0100") << char16_t(u'A');
+    QTest::newRow("Latin-1 and Chinese") << char16_t(0xE0);
+}
+
 void TestChunkedText::editsMatchAPlainString()
 {
+    QFETCH(char16_t, insertedFrom);
     QRandomGenerator random(7340033); // a fixed start value: the same run every time
     ChunkedText text;
     QString expected;
@@ -73,7 +83,9 @@ void TestChunkedText::editsMatchAPlainString()
             text.append(piece);
             expected.append(piece);
         } else if (action == 1) {
-            const QString piece = sample(random.bounded(1, 70000), u'A');
+            QString piece = sample(random.bounded(1, 70000), insertedFrom);
+            if (insertedFrom >= 0x80 && random.bounded(2) == 0)
+                piece[random.bounded(int(piece.size()))] = u'中';
             text.insert(at, piece);
             expected.insert(at, piece);
         } else {

@@ -37,6 +37,7 @@ private slots:
     void aHeldByteSurvivesClearing();
     void logoTimerTicksCorrectClearThenBlink();
     void clearingTheBoxAndTheCounters();
+    void aBurstIsShownAndCountedWhole_data();
     void aBurstIsShownAndCountedWhole();
     void aBatchBeyond32767BytesIsHandledWhole();
     void chineseTextInAnyChunkSizesComesOutWhole();
@@ -416,20 +417,28 @@ void TestMainFomReceive::clearingTheBoxAndTheCounters()
     QCOMPARE(window.RXLab->text(), u"0"_qs);
 }
 
+void TestMainFomReceive::aBurstIsShownAndCountedWhole_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("within the control's buffer") << 100000;
+    QTest::newRow("beyond it: the rest waits in the line") << 1000000;
+}
+
 void TestMainFomReceive::aBurstIsShownAndCountedWhole()
 {
+    QFETCH(int, size);
     Terminal &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.R16Chk->setChecked(true);
-    QByteArray burst(100000, '\0');
+    QByteArray burst(size, '\0');
     QString expected;
     for (qsizetype i = 0; i < burst.size(); ++i) {
         burst[i] = char(i * 7 % 256);
         expected += QString::asprintf("%02X ", quint8(burst[i]));
     }
     QVERIFY(terminal.receive(burst));
-    QCOMPARE(window.RXLab->text(), u"100000"_qs);
-    QCOMPARE(window.RTxt->length(), 300000);
+    QCOMPARE(window.RXLab->text(), QString::number(size));
+    QCOMPARE(window.RTxt->length(), 3 * size);
     QCOMPARE(terminal.shown(), expected);
     QVERIFY(terminal.dialogs.shown.isEmpty());
 }

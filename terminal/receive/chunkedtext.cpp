@@ -1,20 +1,73 @@
 #include "chunkedtext.h"
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool fitsLatin1(QStringView text)
+{
+    char16_t all = 0;
+    for (const QChar c : text)
+        all |= c.unicode();
+    return all < 0x100;
+}
+
+// text, every character of which is below U+0100, one byte each.
+void writeNarrow(char *out, QStringView text)
+{
+    for (const QChar c : text)
+        *out++ = char(c.unicode());
+}
+
+} // namespace
+
+void ChunkedText::Chunk::widen()
+{
+    if (isWide)
+        return;
+    wide.reserve(std::max(narrow.capacity(), narrow.size()));
+    wide.append(QLatin1StringView(narrow));
+    narrow = QByteArray();
+    isWide = true;
+}
+
+void ChunkedText::Chunk::insert(qsizetype index, QStringView text)
+{
+    if (!isWide && !fitsLatin1(text))
+        widen();
+    if (isWide) {
+        wide.insert(index, text);
+        return;
+    }
+    const qsizetype oldSize = narrow.size();
+    narrow.resize(oldSize + text.size());
+    char *data = narrow.data();
+    std::memmove(data + index + text.size(), data + index, size_t(oldSize - index));
+    writeNarrow(data + index, text);
+}
+
+void ChunkedText::Chunk::remove(qsizetype index, qsizetype count)
+{
+    if (isWide)
+        wide.remove(index, count);
+    else
+        narrow.remove(index, count);
+}
 
 void ChunkedText::append(QStringView text)
 {
     while (!text.isEmpty()) {
-        if (m_chunks.empty() || m_chunks.back().text.size() >= chunkCapacity) {
+        if (m_chunks.empty() || m_chunks.back().size() >= chunkCapacity) {
             Chunk chunk;
             chunk.start = m_size;
-            chunk.text.reserve(chunkCapacity);
+            chunk.narrow.reserve(chunkCapacity);
             m_chunks.push_back(std::move(chunk));
         }
-        QString &last = m_chunks.back().text;
+        Chunk &last = m_chunks.back();
         const qsizetype room = std::max<qsizetype>(chunkCapacity - last.size(), 0);
         const QStringView part = text.first(std::min(room, text.size()));
-        last.append(part);
+        last.insert(last.size(), part);
         m_size += part.size();
         text = text.sliced(part.size());
     }
@@ -31,14 +84,21 @@ void ChunkedText::insert(qint64 position, QStringView text)
     }
     std::size_t index = chunkIndexOf(position);
     Chunk &chunk = m_chunks[index];
-    chunk.text.insert(qsizetype(position - chunk.start), text);
+    chunk.insert(qsizetype(position - chunk.start), text);
     m_size += text.size();
-    if (chunk.text.size() > splitSize) {
+    if (chunk.size() > splitSize) {
         // Keep pieces small so that later edits stay cheap.
         std::vector<Chunk> pieces;
-        const QString whole = std::move(chunk.text);
-        for (qsizetype offset = 0; offset < whole.size(); offset += chunkCapacity)
-            pieces.push_back({0, whole.mid(offset, chunkCapacity)});
+        const Chunk whole = std::move(chunk);
+        for (qsizetype offset = 0; offset < whole.size(); offset += chunkCapacity) {
+            Chunk piece;
+            piece.isWide = whole.isWide;
+            if (whole.isWide)
+                piece.wide = whole.wide.mid(offset, chunkCapacity);
+            else
+                piece.narrow = whole.narrow.mid(offset, chunkCapacity);
+            pieces.push_back(std::move(piece));
+        }
         m_chunks.erase(m_chunks.begin() + qptrdiff(index));
         m_chunks.insert(m_chunks.begin() + qptrdiff(index), std::make_move_iterator(pieces.begin()),
                         std::make_move_iterator(pieces.end()));
@@ -58,15 +118,15 @@ void ChunkedText::remove(qint64 position, qint64 count)
     while (left > 0) {
         Chunk &chunk = m_chunks[index];
         const qint64 offset = std::max<qint64>(position - chunk.start, 0);
-        const qint64 taken = std::min<qint64>(left, chunk.text.size() - offset);
-        chunk.text.remove(qsizetype(offset), qsizetype(taken));
+        const qint64 taken = std::min<qint64>(left, chunk.size() - offset);
+        chunk.remove(qsizetype(offset), qsizetype(taken));
         left -= taken;
         ++index;
     }
     m_size -= count;
     m_chunks.erase(std::remove_if(m_chunks.begin() + qptrdiff(first),
                                   m_chunks.begin() + qptrdiff(index),
-                                  [](const Chunk &chunk) { return chunk.text.isEmpty(); }),
+                                  [](const Chunk &chunk) { return chunk.size() == 0; }),
                    m_chunks.begin() + qptrdiff(index));
     renumberFrom(first);
 }
@@ -82,7 +142,7 @@ QChar ChunkedText::at(qint64 position) const
     if (position < 0 || position >= m_size)
         return QChar();
     const Chunk &chunk = m_chunks[chunkIndexOf(position)];
-    return chunk.text.at(qsizetype(position - chunk.start));
+    return chunk.at(qsizetype(position - chunk.start));
 }
 
 QString ChunkedText::mid(qint64 position, qint64 count) const
@@ -91,7 +151,7 @@ QString ChunkedText::mid(qint64 position, qint64 count) const
     position = std::clamp<qint64>(position, 0, m_size);
     const qint64 end = count < 0 ? m_size : std::min(m_size, position + count);
     result.reserve(qsizetype(end - position));
-    forEachPiece(position, end, [&result](QStringView piece, qint64) { result.append(piece); });
+    forEachPiece(position, end, [&result](auto piece, qint64) { result.append(piece); });
     return result;
 }
 
@@ -111,9 +171,9 @@ std::size_t ChunkedText::chunkIndexOf(qint64 position) const
 
 void ChunkedText::renumberFrom(std::size_t index)
 {
-    qint64 start = index == 0 ? 0 : m_chunks[index - 1].start + m_chunks[index - 1].text.size();
+    qint64 start = index == 0 ? 0 : m_chunks[index - 1].start + m_chunks[index - 1].size();
     for (; index < m_chunks.size(); ++index) {
         m_chunks[index].start = start;
-        start += m_chunks[index].text.size();
+        start += m_chunks[index].size();
     }
 }

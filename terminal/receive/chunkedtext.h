@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -8,6 +10,11 @@
 // A long text kept in pieces of a few ten thousand characters, so that
 // appending never copies what is already held and an edit in the middle
 // moves one piece only. Positions are in UTF-16 code units.
+//
+// A piece holds one byte per character for as long as all its characters
+// lie below U+0100 (ASCII lines, hex digits), and turns to UTF-16 with its
+// first wider character: received text takes half the memory in the common
+// case.
 class ChunkedText
 {
 public:
@@ -23,15 +30,27 @@ public:
     QString mid(qint64 position, qint64 count) const;
     QString toString() const;
 
-    // Calls visit(QStringView piece, qint64 pieceStart) for the pieces that
-    // together make up [from, to), in order.
+    // Calls visit(piece, qint64 pieceStart) for the pieces that together make
+    // up [from, to), in order; piece is a QLatin1StringView or a QStringView.
     template <typename Visit> void forEachPiece(qint64 from, qint64 to, Visit visit) const;
 
 private:
     struct Chunk
     {
         qint64 start = 0;
-        QString text;
+        QByteArray narrow; // the characters while none is above U+00FF
+        QString wide;      // all of them from the first one above on
+        bool isWide = false;
+
+        qsizetype size() const { return isWide ? wide.size() : narrow.size(); }
+        QChar at(qsizetype index) const
+        {
+            return isWide ? wide.at(index) : QChar(uchar(narrow.at(index)));
+        }
+        // Adds text at index; a narrow piece turns wide if text needs it.
+        void insert(qsizetype index, QStringView text);
+        void remove(qsizetype index, qsizetype count);
+        void widen();
     };
 
     // How many characters a new piece takes before the next one starts, and
@@ -57,7 +76,10 @@ template <typename Visit> void ChunkedText::forEachPiece(qint64 from, qint64 to,
         if (chunk.start >= to)
             break;
         const qint64 begin = std::max(from, chunk.start);
-        const qint64 end = std::min(to, chunk.start + chunk.text.size());
-        visit(QStringView(chunk.text).sliced(begin - chunk.start, end - begin), begin);
+        const qint64 end = std::min(to, chunk.start + chunk.size());
+        if (chunk.isWide)
+            visit(QStringView(chunk.wide).sliced(begin - chunk.start, end - begin), begin);
+        else
+            visit(QLatin1StringView(chunk.narrow).sliced(begin - chunk.start, end - begin), begin);
     }
 }

@@ -41,7 +41,7 @@ float GlyphAdvances::ofPair(char16_t high, char16_t low)
     return width;
 }
 
-float GlyphAdvances::at(QStringView text, qsizetype index, char16_t previous)
+float GlyphAdvances::atSurrogate(QStringView text, qsizetype index, char16_t previous)
 {
     const char16_t c = text[index].unicode();
     if (QChar::isHighSurrogate(c)) {
@@ -164,11 +164,12 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, S
 {
     constexpr bool checksSync = !std::is_same_v<Synced, std::nullptr_t>;
     qint64 stoppedAt = -1;
-    State st = state;
+    State shared = state;
     const double limit = m_limit;
+    constexpr char16_t firstWide = 0x1100; // below it no character is wide
 
     // A new line that the wrapping chose (not a line break in the text).
-    const auto softStart = [&](qint64 at) {
+    const auto softStart = [&](State &st, qint64 at) {
         starts.push_back(at);
         st.lineStart = at;
         st.breakAt = -1;
@@ -177,12 +178,18 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, S
         return false;
     };
 
-    text.forEachPiece(from, to, [&](QStringView piece, qint64 pieceStart) {
+    text.forEachPiece(from, to, [&](auto piece, qint64 pieceStart) {
         if (stoppedAt >= 0)
             return;
+        // A copy of the state that nothing else can reach stays in registers.
+        State st = shared;
         qsizetype i = 0;
-        const auto countScanned = qScopeGuard([&] { m_scanned += i; });
-        for (; i < piece.size(); ++i) {
+        const qsizetype size = piece.size();
+        const auto keep = qScopeGuard([&] {
+            shared = st;
+            m_scanned += i;
+        });
+        for (; i < size; ++i) {
             const char16_t c = piece[i].unicode();
             const qint64 at = pieceStart + i;
             if constexpr (checksSync) {
@@ -191,6 +198,18 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, S
                     isSynced(at)) {
                     stoppedAt = at;
                     return;
+                }
+            }
+            // The common case, quickly: a character that neither breaks the
+            // line nor offers a place to break it (not a blank, not wide, not
+            // half of a pair), and that still fits.
+            if (c > u' ' && c < firstWide) {
+                const float width = m_advances.of(c);
+                if (st.width + width <= limit) {
+                    st.width += width;
+                    st.afterCarriageReturn = false;
+                    st.previous = c;
+                    continue;
                 }
             }
             if (c == u'\n' && st.afterCarriageReturn) {
@@ -221,14 +240,14 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, S
             if (width > 0 && st.width + width > limit && at > st.lineStart) {
                 if (st.breakAt > st.lineStart) {
                     const double carried = st.width - st.widthAtBreak;
-                    if (softStart(st.breakAt)) {
+                    if (softStart(st, st.breakAt)) {
                         stoppedAt = st.lineStart;
                         return;
                     }
                     st.width = carried;
                 }
                 if (st.width + width > limit && at > st.lineStart) {
-                    if (softStart(at)) {
+                    if (softStart(st, at)) {
                         stoppedAt = at;
                         return;
                     }
@@ -247,6 +266,6 @@ qint64 WrappedLines::wrapFrom(const ChunkedText &text, qint64 from, qint64 to, S
             }
         }
     });
-    state = st;
+    state = shared;
     return stoppedAt;
 }

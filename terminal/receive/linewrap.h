@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QLatin1StringView>
 #include <QStringView>
 
 #include <functional>
@@ -28,6 +29,7 @@ constexpr char16_t shownChar(char16_t c)
 }
 
 // Wide (East Asian) characters: a line may break before and after each.
+// None lies below U+1100.
 constexpr bool isWide(char16_t c)
 {
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
@@ -61,10 +63,19 @@ public:
     // The width of the character at index in text, where previous is the
     // character before it (0 at the start): a surrogate pair takes its width
     // on its first half.
-    float at(QStringView text, qsizetype index, char16_t previous);
+    float at(QStringView text, qsizetype index, char16_t previous)
+    {
+        const char16_t c = text[index].unicode();
+        return QChar::isSurrogate(c) ? atSurrogate(text, index, previous) : of(c);
+    }
+    float at(QLatin1StringView text, qsizetype index, char16_t /*previous*/)
+    {
+        return of(text[index].unicode());
+    }
 
 private:
     float measureSingle(char16_t c);
+    float atSurrogate(QStringView text, qsizetype index, char16_t previous);
 
     Measure m_measure;
     std::vector<float> m_single;

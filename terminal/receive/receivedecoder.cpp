@@ -22,7 +22,9 @@ char16_t *appendText(char16_t *out, QByteArrayView bytes, qint32 &pendingLeadByt
 {
     for (const char raw : bytes) {
         const auto byte = quint8(raw);
-        if (!gbk::isPairingByte(byte)) {
+        if (byte < 0x80) {
+            *out++ = char16_t(byte); // ASCII, the common case, without a call
+        } else if (!gbk::isPairingByte(byte)) {
             *out++ = gbk::singleByteChar(byte);
         } else if (pendingLeadByte >= 129 && pendingLeadByte <= 254) {
             *out++ = gbk::pairChar(quint8(pendingLeadByte), byte);

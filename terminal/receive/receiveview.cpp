@@ -74,6 +74,7 @@ ReceiveView::ReceiveView(QWidget *parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     verticalScrollBar()->setSingleStep(1);
+    m_sinceFrame.start();
     applyFont();
 }
 
@@ -407,18 +408,20 @@ void ReceiveView::ensureCaretVisible()
         setTopLine(line - visible + 1);
 }
 
-// Received data is shown at the next frame: however many pieces arrive in
-// between, the box is drawn once.
+// Received data is shown as soon as the events waiting now are done, but at
+// most once a frame: however many pieces arrive within a frame, the box is
+// drawn once.
 void ReceiveView::scheduleFrame()
 {
     if (!m_frameTimer.isActive())
-        m_frameTimer.start(frameInterval, this);
+        m_frameTimer.start(int(std::max<qint64>(0, frameInterval - m_sinceFrame.elapsed())), this);
 }
 
 // What the user does is shown at once.
 void ReceiveView::showNow()
 {
     m_frameTimer.stop();
+    m_sinceFrame.start();
     syncScrollBar();
     viewport()->update();
 }

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QString>
 #include <QStringView>
@@ -131,5 +132,6 @@ private:
 
     QBasicTimer m_blinkTimer;
     QBasicTimer m_frameTimer;
+    QElapsedTimer m_sinceFrame; // since the box was last brought up to date
     QBasicTimer m_rewrapTimer;
 };

@@ -5,7 +5,19 @@
 #include "portaccess.h"
 #include "portlock.h"
 
+#include <QTimerEvent>
+
 namespace {
+
+// The shortest time between two receive events while bytes pour in
+// (milliseconds): one frame of the display.
+constexpr int receiveFrame = 16;
+
+// The most received bytes the control holds; more wait in the device until
+// these are taken. It bounds the work of one receive event (a few
+// milliseconds even in hex display), so that the window stays responsive
+// however fast the line is.
+constexpr qint64 receiveBufferSize = 256 * 1024;
 
 [[noreturn]] void throwPermissionDenied(const QString &device)
 {
@@ -113,7 +125,7 @@ void MSComm::setPortOpen(bool open)
     m_openDevice = device;
     m_reservedOutput = 0;
     applySettingsTo(m_port);
-    m_port.setReadBufferSize(0);
+    m_port.setReadBufferSize(receiveBufferSize);
     if (!m_port.open(QIODevice::ReadWrite))
         throwOpenFailure(device);
     m_port.clearError();
@@ -253,8 +265,35 @@ void MSComm::raise(qint16 event)
 
 void MSComm::handleReadyRead()
 {
-    if (m_rThreshold > 0 && m_port.bytesAvailable() > 0)
+    // A full buffer is reported at once: the port reads no more until the
+    // bytes are taken, and waiting for the frame would slow the line down.
+    if (m_receivePacing.isActive() && m_port.bytesAvailable() < receiveBufferSize)
+        m_receivedWhilePacing = true; // reported when the frame ends
+    else
+        raiseReceived();
+}
+
+void MSComm::raiseReceived()
+{
+    m_receivedWhilePacing = false;
+    if (m_rThreshold > 0 && m_port.isOpen() && m_port.bytesAvailable() > 0) {
+        // Started first: the handler may open a modal box, and bytes that
+        // come meanwhile are paced all the same.
+        m_receivePacing.start(receiveFrame, Qt::PreciseTimer, this);
         raise(EvReceive);
+    }
+}
+
+void MSComm::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_receivePacing.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    m_receivePacing.stop();
+    // Quiet for a whole frame: the next byte is reported at once again.
+    if (m_receivedWhilePacing)
+        raiseReceived();
 }
 
 void MSComm::handleError(QSerialPort::SerialPortError error)

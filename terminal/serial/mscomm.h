@@ -3,6 +3,7 @@
 #include "linesettings.h"
 #include "portcatalog.h"
 
+#include <QBasicTimer>
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -15,6 +16,14 @@
 // QSerialPort, takes its configuration through plain properties, and reports
 // received data through the onComm() signal on the thread it lives on (the
 // user-interface thread). Every failing operation throws CommError.
+//
+// Bytes that pour in are reported at most once a frame: the first byte after
+// a quiet spell raises its receive event at once, and what arrives while an
+// event is that recent waits for the end of the frame, when one event
+// reports it all (input() takes every waiting byte). So a fast line costs one
+// event a frame, not one for every few kilobytes that the device delivers.
+// The control holds at most 256 KiB of received bytes (more wait in the
+// device); a full buffer is reported at once.
 //
 // Opening writes commPort, settings, inputLen, inputMode and rThreshold, then
 // setPortOpen(true); closing is setPortOpen(false) alone.
@@ -106,8 +115,12 @@ signals:
     // up). The port has been closed; portOpen() reads false.
     void lineLost(const QString &reason);
 
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
 private:
     void handleReadyRead();
+    void raiseReceived();
     void handleError(QSerialPort::SerialPortError error);
     void raise(qint16 event);
     void refuseUnusableDevice(const QString &device) const;
@@ -126,4 +139,8 @@ private:
     qint16 m_commEvent = 0;
     QString m_openDevice;
     qint64 m_reservedOutput = 0;
+    // Runs for a frame after each receive event; bytes that arrive meanwhile
+    // are reported when it ends.
+    QBasicTimer m_receivePacing;
+    bool m_receivedWhilePacing = false;
 };

@@ -1,5 +1,6 @@
 #include "mainfom.h"
 
+#include "accesskeybutton.h"
 #include "appicon.h"
 #include "autosizelabel.h"
 #include "controlcolor.h"
@@ -133,7 +134,7 @@ void MainFom::createControls()
 {
     // Counters strip.
     StaFra = place(makeFrame(this, QString()), 60, 5340, 2835, 495);
-    ClearCmd = place(new QPushButton(QStringLiteral("清零"), StaFra), 2160, 120, 615, 315);
+    ClearCmd = place(new AccessKeyButton(QStringLiteral("清零"), StaFra), 2160, 120, 615, 315);
     TXLab = place(makeLabel(StaFra, QStringLiteral("0")), 1380, 180, 90, 180);
     RXLab = place(makeLabel(StaFra, QStringLiteral("0")), 360, 180, 90, 180);
     SLab = place(makeLabel(StaFra, QStringLiteral("TX:")), 1080, 180, 270, 180);
@@ -147,7 +148,7 @@ void MainFom::createControls()
 
     AutoSTim = new IntervalTimer(this);
 
-    SCmd = place(new QPushButton(QStringLiteral("发送(&S)"), this), 3960, 5100, 1755, 555);
+    SCmd = place(new AccessKeyButton(QStringLiteral("发送(&S)"), this), 3960, 5100, 1755, 555);
     SCmd->setEnabled(false);
 
     R16Chk = place(new QCheckBox(QStringLiteral("16进制显示"), this), 240, 2820, 1275, 255);
@@ -160,7 +161,8 @@ void MainFom::createControls()
     msLab = place(makeLabel(SFra, QStringLiteral("ms")), 1380, 1080, 240, 240);
     SAutoLab = place(makeLabel(SFra, QStringLiteral("自动发送周期：")), 120, 840, 1260, 180);
 
-    CLSCmd = place(new QPushButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
+    CLSCmd =
+        place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
     OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), 1860, 5100, 1575, 195);
     OntopChk->setChecked(true);
 
@@ -176,7 +178,8 @@ void MainFom::createControls()
     JYWCom = place(makeCombo(Fra1, portsettings::parities()), 720, 900, 855, 300);
     SJWCom = place(makeCombo(Fra1, portsettings::dataBits()), 720, 1260, 855, 300);
     TZWCom = place(makeCombo(Fra1, portsettings::stopBits()), 720, 1620, 855, 300);
-    OCCOMCmd = place(new QPushButton(QStringLiteral("打开串口(&K)"), Fra1), 480, 2040, 1155, 375);
+    OCCOMCmd =
+        place(new AccessKeyButton(QStringLiteral("打开串口(&K)"), Fra1), 480, 2040, 1155, 375);
     COMLab = place(makeLabel(Fra1, QStringLiteral("端口号")), 120, 240, 540, 180);
     BPSLab = place(makeLabel(Fra1, QStringLiteral("波特率")), 120, 600, 540, 180);
     JYWLab = place(makeLabel(Fra1, QStringLiteral("校验位")), 120, 960, 540, 180);
@@ -190,7 +193,7 @@ void MainFom::createControls()
     RTxt = place(new ReceiveView(this), 1860, 120, 5535, 3795);
 
     GZFra = place(makeFrame(this, QString()), 5940, 4980, 1515, 735);
-    GZCmd = place(new QPushButton(QStringLiteral("汉字接收更正"), GZFra), 60, 120, 1395, 315);
+    GZCmd = place(new AccessKeyButton(QStringLiteral("汉字接收更正"), GZFra), 60, 120, 1395, 315);
     GZCmd->setEnabled(false);
     GZChk = place(new QCheckBox(QStringLiteral("自动更正"), GZFra), 240, 480, 1095, 195);
 

@@ -148,6 +148,10 @@ private:
     // put around it.
     bool m_awaitingFrame = true;
 
+    // What the last batch of received bytes showed; kept so that its room
+    // is reused from one receive event to the next.
+    QString m_receivedPiece;
+
     // The send path's helpers (mainfom_send.cpp).
     void sendAsText(const QString &text);
     void sendAsHex(const QString &text);

@@ -43,9 +43,10 @@ void MainFom::MSComm1OnComm()
         // Every waiting byte, however many: the batch is shown and counted
         // whole.
         const QByteArray received = MSComm1->input();
-        QString piece;
-        receivedisplay::appendReceived(piece, received, isTicked(R16Chk), PendingLeadByte);
-        RTxt->appendText(piece);
+        m_receivedPiece.truncate(0); // the room stays, for the next batch
+        receivedisplay::appendReceived(m_receivedPiece, received, isTicked(R16Chk),
+                                       PendingLeadByte);
+        RTxt->appendText(m_receivedPiece);
         RXLab->setText(addToCount(RXLab->text(), double(received.size())));
         RTxt->moveCaretToEnd();
 
