@@ -1,5 +1,5 @@
 #include "autosendinterval.h"
-#include "commerror.h"
+#include "numberederror.h"
 
 #include <QTest>
 

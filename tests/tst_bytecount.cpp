@@ -1,5 +1,5 @@
 #include "bytecount.h"
-#include "commerror.h"
+#include "numberederror.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "gbkcodepage.h"
+#include "gbk.h"
 #include "receivedecoder.h"
 
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "autosendinterval.h"
 
-#include "commerror.h"
+#include "numberederror.h"
 #include "intervaltimer.h"
 
 #include <algorithm>

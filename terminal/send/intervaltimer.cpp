@@ -1,6 +1,6 @@
 #include "intervaltimer.h"
 
-#include "commerror.h"
+#include "numberederror.h"
 
 IntervalTimer::IntervalTimer(QObject *parent) : QObject(parent)
 {

@@ -1,7 +1,7 @@
 #include "mscomm.h"
 
-#include "codepage.h"
 #include "commerror.h"
+#include "gbk.h"
 #include "portaccess.h"
 #include "portlock.h"
 
@@ -224,7 +224,7 @@ void MSComm::output(const QByteArray &bytes)
 
 void MSComm::output(const QString &text)
 {
-    output(toCodePageBytes(text));
+    output(gbk::encode(text));
 }
 
 qint64 MSComm::outBufferCount() const

@@ -5,9 +5,9 @@
 #include "autosendinterval.h"
 #include "autosizelabel.h"
 #include "bytecount.h"
-#include "codepage.h"
 #include "commerror.h"
 #include "dialogs.h"
+#include "gbk.h"
 #include "hexscan.h"
 #include "intervaltimer.h"
 #include "mscomm.h"
@@ -59,7 +59,7 @@ void MainFom::SendData()
 // One write of the whole text; the count grows only once it is out.
 void MainFom::sendAsText(const QString &text)
 {
-    const QByteArray bytes = toCodePageBytes(text);
+    const QByteArray bytes = gbk::encode(text);
     MSComm1->output(bytes);
     addToSendCount(double(bytes.size()));
 }

@@ -1,6 +1,6 @@
 #include "bytecount.h"
 
-#include "commerror.h"
+#include "numberederror.h"
 
 #include <cmath>
 
