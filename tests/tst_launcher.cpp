@@ -1,6 +1,7 @@
 #include "fileprobe.h"
 #include "launchernames.h"
 #include "privatefolder.h"
+#include "titles.h"
 #include "windowlookup.h"
 #include "xwindows.h"
 
@@ -103,7 +104,7 @@ public:
     {
         const QList<qint64> ours = terminals();
         for (const TitledWindow &window :
-             m_windows.find(terminalWindowTitle).value_or(QList<TitledWindow>{})) {
+             m_windows.find(titles::terminalWindow).value_or(QList<TitledWindow>{})) {
             if (ours.contains(window.processId))
                 return window.id;
         }

@@ -15,6 +15,7 @@
 #include "receiveview.h"
 #include "sendbox.h"
 #include "splitbar.h"
+#include "titles.h"
 #include "twips.h"
 #include "windowlayout.h"
 #include "windowstacking.h"
@@ -27,10 +28,6 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
-
-const QString MainFom::windowTitleText =
-    QStringLiteral("Varnica  Dravik制作：V1.2 2008-09-28 单文件版");
-const QString MainFom::applicationTitle = QStringLiteral("Varnica");
 
 namespace {
 
@@ -106,7 +103,7 @@ QFont chineseUiFont()
 MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<Dialogs>())
 {
     setObjectName(QStringLiteral("MainFom"));
-    setWindowTitle(windowTitleText);
+    setWindowTitle(titles::terminalWindow);
     setWindowIcon(appIcon());
     setFont(chineseUiFont());
     resize(twips::toPixels(clientWidthTwips), twips::toPixels(clientHeightTwips));

@@ -34,9 +34,6 @@ class MainFom : public QWidget
     Q_OBJECT
 
 public:
-    static const QString windowTitleText;  // the title the launcher looks for
-    static const QString applicationTitle; // caption of the port warnings
-
     explicit MainFom(QWidget *parent = nullptr);
     ~MainFom() override;
 

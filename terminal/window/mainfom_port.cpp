@@ -9,6 +9,7 @@
 #include "lampshape.h"
 #include "mscomm.h"
 #include "portsettings.h"
+#include "titles.h"
 
 #include <QPushButton>
 
@@ -61,9 +62,9 @@ void MainFom::OCCOMCmdClick()
         SCmd->setEnabled(true);
     } catch (const NumberedError &error) {
         if (error.number() == CommError::PortAlreadyOpen)
-            dialogs().warning(this, applicationTitle, portInUseText);
+            dialogs().warning(this, titles::application, portInUseText);
         else if (error.number() == CommError::InvalidPortNumber)
-            dialogs().warning(this, applicationTitle, noSuchPortText);
+            dialogs().warning(this, titles::application, noSuchPortText);
         else
             ShowError(error.description(), QString::number(error.number()));
     } catch (const std::exception &error) {
