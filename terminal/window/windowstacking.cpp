@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#if QT_CONFIG(xcb) && defined(VARNICA_WITH_XCB)
+#if QT_CONFIG(xcb)
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -17,7 +17,7 @@ namespace windowstacking {
 
 namespace {
 
-#if QT_CONFIG(xcb) && defined(VARNICA_WITH_XCB)
+#if QT_CONFIG(xcb)
 
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
