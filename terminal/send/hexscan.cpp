@@ -47,10 +47,3 @@ HexScanEnd scanHexBytes(QStringView text, const std::function<void(quint8)> &emi
     }
     return {length, true};
 }
-
-HexScanResult hexBytes(QStringView text)
-{
-    HexScanResult result;
-    result.end = scanHexBytes(text, [&result](quint8 byte) { result.bytes.append(char(byte)); });
-    return result;
-}

@@ -34,8 +34,7 @@ class MSComm : public QObject
 public:
     // Event codes read through commEvent().
     enum Event : qint16 {
-        EvReceive = 2,     // received bytes are waiting
-        EvLineLost = 1010, // the device went away while open (the port is closed)
+        EvReceive = 2, // received bytes are waiting
     };
 
     explicit MSComm(QObject *parent = nullptr);
@@ -59,7 +58,6 @@ public:
     // is open the new settings are applied to the line.
     void setSettings(const QString &settings);
     QString settings() const { return m_settings.toString(); }
-    LineSettings lineSettings() const { return m_settings; }
     // What the open port was configured with (the written settings while closed).
     LineSettings appliedLineSettings() const;
 

@@ -100,9 +100,4 @@ void setTopmost(QWidget *window, bool topmost)
     handle->setFlags(flags);
 }
 
-bool isTopmost(const QWidget *window)
-{
-    return window && window->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
 } // namespace windowstacking
