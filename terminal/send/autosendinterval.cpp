@@ -1,7 +1,7 @@
 #include "autosendinterval.h"
 
-#include "numberederror.h"
 #include "intervaltimer.h"
+#include "numberederror.h"
 
 #include <algorithm>
 

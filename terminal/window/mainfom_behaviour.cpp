@@ -15,6 +15,7 @@
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QUrl>
 
 namespace {
@@ -87,6 +88,12 @@ void applyPlacement(MainFom &window, const windowlayout::Placement &p)
 }
 
 } // namespace
+
+void MainFom::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
 
 void MainFom::FormResize()
 {
