@@ -3,10 +3,8 @@
 #include "linklabel.h"
 #include "mainfom.h"
 #include "mscomm.h"
-#include "ptypair.h"
 #include "receiveview.h"
-#include "recordingdialogs.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,7 +14,9 @@
 #include <QTest>
 #include <QTimer>
 
-class TestMainFomReceive : public QObject
+#include <optional>
+
+class tst_MainFomReceive : public QObject
 {
     Q_OBJECT
 
@@ -44,8 +44,7 @@ private slots:
     void aFailureIsReportedAndKeepsWhatWasDone();
 
 private:
-    struct Terminal;
-    std::unique_ptr<Terminal> m_terminal;
+    std::optional<TerminalOnLine> m_terminal;
 };
 
 namespace {
@@ -60,54 +59,22 @@ QByteArray hexBytes(const char *hex)
 
 } // namespace
 
-// The terminal with COM1 on a pseudo-terminal; the logo timer's ticks are
-// the test's to give.
-struct TestMainFomReceive::Terminal
+void tst_MainFomReceive::init()
 {
-    Terminal()
-    {
-        window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
-        window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
-        window.LOGOTimer->stop();
-    }
-
-    bool open()
-    {
-        window.OCCOMCmd->click();
-        return window.MSComm1->portOpen();
-    }
-
-    // Sends bytes down the line and waits until the terminal has counted them.
-    bool receive(const QByteArray &bytes)
-    {
-        const QString expected = QString::number(window.RXLab->text().toLongLong() + bytes.size());
-        return line.write(bytes) &&
-               QTest::qWaitFor([&] { return window.RXLab->text() == expected; }, 10000);
-    }
-
-    void tick() { window.HoldTimeoutStep(); }
-    QString shown() const { return window.RTxt->text(); }
-
-    PtyPair line;
-    RecordingDialogs::Record dialogs;
-    MainFom window;
-};
-
-void TestMainFomReceive::init()
-{
-    m_terminal = std::make_unique<Terminal>();
+    m_terminal.emplace();
+    m_terminal->window.LOGOTimer->stop(); // its ticks are the test's to give
     QVERIFY(m_terminal->line.isValid());
     QVERIFY(m_terminal->open());
 }
 
-void TestMainFomReceive::cleanup()
+void tst_MainFomReceive::cleanup()
 {
     m_terminal.reset();
 }
 
-void TestMainFomReceive::showsHex()
+void tst_MainFomReceive::showsHex()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     terminal.window.R16Chk->setChecked(true);
     QVERIFY(terminal.receive(hexBytes("000F10FF")));
     QCOMPARE(terminal.shown(), u"00 0F 10 FF "_qs);
@@ -118,9 +85,9 @@ void TestMainFomReceive::showsHex()
     QVERIFY(terminal.dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::showsText()
+void tst_MainFomReceive::showsText()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     QVERIFY(terminal.receive("AB\r\n"));
     QCOMPARE(terminal.shown(), u"AB\r\n"_qs);
     QCOMPARE(terminal.window.RTxt->selStart(), 4);
@@ -128,9 +95,9 @@ void TestMainFomReceive::showsText()
     QVERIFY(terminal.dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::countsEveryByteInBothModes()
+void tst_MainFomReceive::countsEveryByteInBothModes()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.RXLab->setText(u"41"_qs);
     window.R16Chk->setChecked(true);
@@ -155,9 +122,9 @@ void TestMainFomReceive::countsEveryByteInBothModes()
     QCOMPARE(window.RXLab->text(), u"48"_qs);
 }
 
-void TestMainFomReceive::otherEventsChangeNothing()
+void tst_MainFomReceive::otherEventsChangeNothing()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     // A held byte on offer, a box and a count, as a receive event leaves them.
     window.RTxt->appendText(u"ok");
@@ -178,9 +145,9 @@ void TestMainFomReceive::otherEventsChangeNothing()
     QVERIFY(terminal.dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::pairsACharacterSplitAcrossEvents()
+void tst_MainFomReceive::pairsACharacterSplitAcrossEvents()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     QVERIFY(terminal.receive(hexBytes("B0")));
     QCOMPARE(terminal.shown(), heldOnly);
@@ -196,18 +163,18 @@ void TestMainFomReceive::pairsACharacterSplitAcrossEvents()
     QCOMPARE(window.GZCmd->isEnabled(), false);
 }
 
-void TestMainFomReceive::autoCorrectDropsAtTheSecondTick()
+void tst_MainFomReceive::autoCorrectDropsAtTheSecondTick()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.GZChk->click();
     QVERIFY(terminal.receive(hexBytes("B0")));
     QCOMPARE(window.GZCmd->isEnabled(), false);
     QCOMPARE(window.HoldTicks, 0);
 
-    terminal.tick();
+    window.HoldTimeoutStep();
     QCOMPARE(window.PendingLeadByte, 0xB0);
-    terminal.tick();
+    window.HoldTimeoutStep();
     QCOMPARE(window.HoldTicks, 2);
     QCOMPARE(window.PendingLeadByte, 0);
     QCOMPARE(window.GZCmd->isEnabled(), false);
@@ -220,25 +187,25 @@ void TestMainFomReceive::autoCorrectDropsAtTheSecondTick()
     QCOMPARE(window.RXLab->text(), u"2"_qs); // the dropped byte was counted
 
     // The completing byte before the second tick cancels the countdown.
-    terminal.tick();
+    window.HoldTimeoutStep();
     QVERIFY(terminal.receive(hexBytes("B0")));
     QCOMPARE(terminal.shown(), u"“"_qs); // A1 B0
     QCOMPARE(window.HoldTicks, 3);
-    terminal.tick();
+    window.HoldTimeoutStep();
     QCOMPARE(window.HoldTicks, 4);
 }
 
-void TestMainFomReceive::untickingBeforeTheSecondTickKeepsTheByte()
+void tst_MainFomReceive::untickingBeforeTheSecondTickKeepsTheByte()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.GZChk->click();
     QVERIFY(terminal.receive(hexBytes("B0")));
-    terminal.tick();
+    window.HoldTimeoutStep();
     window.GZChk->click(); // unticked: nothing at once
     QCOMPARE(window.PendingLeadByte, 0xB0);
-    terminal.tick();
-    terminal.tick();
+    window.HoldTimeoutStep();
+    window.HoldTimeoutStep();
     QCOMPARE(window.PendingLeadByte, 0xB0);
     QCOMPARE(window.GZCmd->isEnabled(), false);
 
@@ -251,9 +218,9 @@ void TestMainFomReceive::untickingBeforeTheSecondTickKeepsTheByte()
     QCOMPARE(terminal.shown(), ah);
 }
 
-void TestMainFomReceive::correctionOnDemand()
+void tst_MainFomReceive::correctionOnDemand()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     QVERIFY(terminal.receive(QByteArray("x") + hexBytes("B0")));
     QCOMPARE(window.GZCmd->isEnabled(), true);
@@ -273,24 +240,24 @@ void TestMainFomReceive::correctionOnDemand()
     QCOMPARE(window.RXLab->text(), u"3"_qs);
 }
 
-void TestMainFomReceive::idleTicksCycle()
+void tst_MainFomReceive::idleTicksCycle()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     QCOMPARE(window.HoldTicks, 0);
     for (int expected = 1; expected <= 100; ++expected) {
-        terminal.tick();
+        window.HoldTimeoutStep();
         QCOMPARE(window.HoldTicks, expected);
     }
     for (int expected = 3; expected <= 100; ++expected) {
-        terminal.tick();
+        window.HoldTimeoutStep();
         QCOMPARE(window.HoldTicks, expected);
     }
-    terminal.tick();
+    window.HoldTimeoutStep();
     QCOMPARE(window.HoldTicks, 3);
 }
 
-void TestMainFomReceive::autoClear_data()
+void tst_MainFomReceive::autoClear_data()
 {
     QTest::addColumn<bool>("hex");
     QTest::addColumn<bool>("autoClear");
@@ -304,14 +271,14 @@ void TestMainFomReceive::autoClear_data()
     QTest::newRow("auto clear off keeps everything") << false << false << 6000 << false;
 }
 
-void TestMainFomReceive::autoClear()
+void tst_MainFomReceive::autoClear()
 {
     QFETCH(bool, hex);
     QFETCH(bool, autoClear);
     QFETCH(int, bytes);
     QFETCH(bool, emptied);
 
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.R16Chk->setChecked(hex);
     window.CLSChk->setChecked(autoClear);
@@ -326,9 +293,9 @@ void TestMainFomReceive::autoClear()
     QVERIFY(terminal.shown().endsWith(hex ? u"62 "_qs : u"b"_qs));
 }
 
-void TestMainFomReceive::aHeldByteSurvivesClearing()
+void tst_MainFomReceive::aHeldByteSurvivesClearing()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     QVERIFY(terminal.receive(QByteArray("x") + hexBytes("B0")));
     window.CLSCmd->click();
@@ -373,9 +340,9 @@ struct BlinkWatch : QObject
 
 // Each tick of the logo timer runs the hold countdown and auto clear before
 // the blink.
-void TestMainFomReceive::logoTimerTicksCorrectClearThenBlink()
+void tst_MainFomReceive::logoTimerTicksCorrectClearThenBlink()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.GZChk->click();
     QVERIFY(terminal.receive(QByteArray(4096, 'a') + hexBytes("B0")));
@@ -389,9 +356,9 @@ void TestMainFomReceive::logoTimerTicksCorrectClearThenBlink()
     QCOMPARE(watch.seen, expected);
 }
 
-void TestMainFomReceive::clearingTheBoxAndTheCounters()
+void tst_MainFomReceive::clearingTheBoxAndTheCounters()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.TXLab->setText(u"17"_qs);
     QVERIFY(terminal.receive("data"));
@@ -417,17 +384,17 @@ void TestMainFomReceive::clearingTheBoxAndTheCounters()
     QCOMPARE(window.RXLab->text(), u"0"_qs);
 }
 
-void TestMainFomReceive::aBurstIsShownAndCountedWhole_data()
+void tst_MainFomReceive::aBurstIsShownAndCountedWhole_data()
 {
     QTest::addColumn<int>("size");
     QTest::newRow("within the control's buffer") << 100000;
     QTest::newRow("beyond it: the rest waits in the line") << 1000000;
 }
 
-void TestMainFomReceive::aBurstIsShownAndCountedWhole()
+void tst_MainFomReceive::aBurstIsShownAndCountedWhole()
 {
     QFETCH(int, size);
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.R16Chk->setChecked(true);
     QByteArray burst(size, '\0');
@@ -443,9 +410,9 @@ void TestMainFomReceive::aBurstIsShownAndCountedWhole()
     QVERIFY(terminal.dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::aBatchBeyond32767BytesIsHandledWhole()
+void tst_MainFomReceive::aBatchBeyond32767BytesIsHandledWhole()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     const QByteArray burst = QByteArray("0123456789").repeated(10000);
     {
@@ -463,9 +430,9 @@ void TestMainFomReceive::aBatchBeyond32767BytesIsHandledWhole()
     QVERIFY(terminal.dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
+void tst_MainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     const QString text =
         u"串口调试：收到数据，中文与ASCII混合 abc\r\n第二行：温度 25℃，湿度 60％。\r\n"_qs.repeated(
@@ -485,17 +452,14 @@ void TestMainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
     QCOMPARE(window.RXLab->text(), QString::number(bytes.size()));
 }
 
-void TestMainFomReceive::aFailureIsReportedAndKeepsWhatWasDone()
+void tst_MainFomReceive::aFailureIsReportedAndKeepsWhatWasDone()
 {
-    Terminal &terminal = *m_terminal;
+    TerminalOnLine &terminal = *m_terminal;
     MainFom &window = terminal.window;
     window.RXLab->setText(u"many"_qs);
     QVERIFY(terminal.line.write("z"));
     QTRY_COMPARE(terminal.dialogs.shown.size(), 1);
-    const RecordingDialogs::Shown &box = terminal.dialogs.shown.front();
-    QCOMPARE(box.kind, u"critical"_qs);
-    QCOMPARE(box.caption, u"错误号码：13"_qs);
-    QVERIFY(box.text.startsWith(u"错误："_qs));
+    QCOMPARE(terminal.dialogs.errorNumbers(), QList<int>{13});
     QCOMPARE(terminal.shown(), u"z"_qs); // nothing is undone
     QCOMPARE(window.RXLab->text(), u"many"_qs);
     QCOMPARE(window.HoldTicks, 3);
@@ -507,5 +471,5 @@ void TestMainFomReceive::aFailureIsReportedAndKeepsWhatWasDone()
     QCOMPARE(terminal.shown(), u"zok"_qs);
 }
 
-QTEST_MAIN(TestMainFomReceive)
+QTEST_MAIN(tst_MainFomReceive)
 #include "tst_mainfom_receive.moc"

@@ -6,9 +6,7 @@
 #include "mainfom.h"
 #include "mscomm.h"
 #include "portlock.h"
-#include "ptypair.h"
-#include "recordingdialogs.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <unistd.h>
 
 class tst_PortOpenClose : public QObject
@@ -40,40 +39,27 @@ private slots:
     void clickStopsRunningAutoSendFirst();
 
 private:
-    void useDevices(const QStringList &devices);
     void expectClosed();
 
-    MainFom *m_window = nullptr;
-    PtyPair *m_line = nullptr;
-    RecordingDialogs::Record m_dialogs;
+    std::optional<TerminalOnLine> m_terminal;
 };
 
 void tst_PortOpenClose::init()
 {
-    m_dialogs = {};
-    m_line = new PtyPair;
-    QVERIFY(m_line->isValid());
-    m_window = new MainFom;
-    m_window->setDialogs(std::make_unique<RecordingDialogs>(&m_dialogs));
-    useDevices({m_line->devicePath()});
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    m_terminal.emplace();
+    QVERIFY(m_terminal->line.isValid());
+    m_terminal->window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&m_terminal->window));
 }
 
 void tst_PortOpenClose::cleanup()
 {
-    delete m_window;
-    delete m_line;
-}
-
-void tst_PortOpenClose::useDevices(const QStringList &devices)
-{
-    m_window->MSComm1->setPortCatalog(TestCatalog::of(devices));
+    m_terminal.reset();
 }
 
 void tst_PortOpenClose::expectClosed()
 {
-    MainFom &w = *m_window;
+    MainFom &w = m_terminal->window;
     QVERIFY(!w.MSComm1->portOpen());
     QCOMPARE(w.OCCOMCmd->text(), QStringLiteral("打开串口(&K)"));
     QCOMPARE(w.ZSSha->fillColor(), controlcolor::black);
@@ -84,7 +70,7 @@ void tst_PortOpenClose::expectClosed()
 
 void tst_PortOpenClose::altKOpensWithDefaultsAndClosesAgain()
 {
-    MainFom &w = *m_window;
+    MainFom &w = m_terminal->window;
     // An access key clicks its button the way a mouse does.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
     QVERIFY(w.MSComm1->portOpen());
@@ -93,7 +79,7 @@ void tst_PortOpenClose::altKOpensWithDefaultsAndClosesAgain()
     QCOMPARE(w.MSComm1->inputLen(), qint16(0));
     QCOMPARE(w.MSComm1->inputMode(), 1);
     QCOMPARE(w.MSComm1->rThreshold(), qint16(1));
-    const termios line = m_line->deviceAttributes();
+    const termios line = m_terminal->line.deviceAttributes();
     QCOMPARE(baudOf(line), 4800);
     QVERIFY(!(line.c_cflag & CSTOPB));
 
@@ -112,7 +98,7 @@ void tst_PortOpenClose::altKOpensWithDefaultsAndClosesAgain()
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
     expectClosed();
-    QVERIFY(m_dialogs.shown.isEmpty());
+    QVERIFY(m_terminal->dialogs.shown.isEmpty());
 }
 
 void tst_PortOpenClose::accessKeysClickAtOnce_data()
@@ -128,7 +114,7 @@ void tst_PortOpenClose::accessKeysClickAtOnce()
 {
     QFETCH(QString, button);
     QFETCH(int, key);
-    MainFom &w = *m_window;
+    MainFom &w = m_terminal->window;
     w.OCCOMCmd->click(); // the send button needs an open port
     auto *target = w.findChild<QPushButton *>(button);
     QSignalSpy clicked(target, &QPushButton::clicked);
@@ -151,9 +137,9 @@ void tst_PortOpenClose::accessKeysClickAtOnce()
 
 void tst_PortOpenClose::chosenSettingsReachTheLine()
 {
-    MainFom &w = *m_window;
+    MainFom &w = m_terminal->window;
     PtyPair second;
-    useDevices({m_line->devicePath(), second.devicePath()});
+    m_terminal->useDevices({m_terminal->line.devicePath(), second.devicePath()});
     // The list names the device behind each port.
     w.COMCom->showPopup();
     QCOMPARE(w.COMCom->itemData(1, Qt::ToolTipRole).toString(), second.devicePath());
@@ -176,9 +162,9 @@ void tst_PortOpenClose::chosenSettingsReachTheLine()
 
 void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
 {
-    MainFom &w = *m_window;
+    MainFom &w = m_terminal->window;
     PtyPair second;
-    useDevices({m_line->devicePath(), second.devicePath()});
+    m_terminal->useDevices({m_terminal->line.devicePath(), second.devicePath()});
     w.COMCom->lineEdit()->selectAll();
     QTest::keyClicks(w.COMCom->lineEdit(), "COM2");
     w.BPSCom->setFocus();
@@ -199,70 +185,68 @@ void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
 
 void tst_PortOpenClose::portHeldElsewhereIsReportedAsOccupied()
 {
-    QSerialPort holder(m_line->devicePath());
+    QSerialPort holder(m_terminal->line.devicePath());
     QVERIFY(holder.open(QIODevice::ReadWrite));
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("warning"));
-    QCOMPARE(m_dialogs.shown[0].caption, QStringLiteral("Varnica"));
-    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("此串口被占用   "));
+    m_terminal->window.OCCOMCmd->click();
+    QCOMPARE(m_terminal->dialogs.shown.size(), 1);
+    QCOMPARE(m_terminal->dialogs.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(m_terminal->dialogs.shown[0].caption, QStringLiteral("Varnica"));
+    QCOMPARE(m_terminal->dialogs.shown[0].text, QStringLiteral("此串口被占用   "));
     expectClosed();
     // What was written before the failure stays: the boxes show their defaults.
-    QCOMPARE(m_window->COMCom->currentIndex(), 0);
+    QCOMPARE(m_terminal->window.COMCom->currentIndex(), 0);
 
     // Once the other program lets go the same click opens it.
     holder.close();
-    m_window->OCCOMCmd->click();
-    QVERIFY(m_window->MSComm1->portOpen());
-    m_window->OCCOMCmd->click();
+    m_terminal->window.OCCOMCmd->click();
+    QVERIFY(m_terminal->window.MSComm1->portOpen());
+    m_terminal->window.OCCOMCmd->click();
 
     // A lock file as most serial programs write it, naming a live process.
     QTemporaryDir lockFolder;
-    QFile lock(lockFolder.filePath(portlock::lockNames(m_line->devicePath()).first()));
+    QFile lock(lockFolder.filePath(portlock::lockNames(m_terminal->line.devicePath()).first()));
     QVERIFY(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray::number(::getppid()).rightJustified(10) + '\n');
     lock.close();
-    m_window->MSComm1->setLockFolders({lockFolder.path()});
+    m_terminal->window.MSComm1->setLockFolders({lockFolder.path()});
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
-    QTRY_COMPARE(m_dialogs.shown.size(), 2);
-    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("此串口被占用   "));
+    QTRY_COMPARE(m_terminal->dialogs.shown.size(), 2);
+    QCOMPARE(m_terminal->dialogs.shown[1].text, QStringLiteral("此串口被占用   "));
     expectClosed();
     QVERIFY(lock.exists());
 }
 
 void tst_PortOpenClose::missingPortIsReportedAsMissing()
 {
-    m_window->COMCom->chooseIndex(7); // COM8: only one port is present
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("warning"));
-    QCOMPARE(m_dialogs.shown[0].caption, QStringLiteral("Varnica"));
-    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("没有此串口   "));
+    m_terminal->window.COMCom->chooseIndex(7); // COM8: only one port is present
+    m_terminal->window.OCCOMCmd->click();
+    QCOMPARE(m_terminal->dialogs.shown.size(), 1);
+    QCOMPARE(m_terminal->dialogs.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(m_terminal->dialogs.shown[0].caption, QStringLiteral("Varnica"));
+    QCOMPARE(m_terminal->dialogs.shown[0].text, QStringLiteral("没有此串口   "));
     expectClosed();
 
-    useDevices({QStringLiteral("/dev/varnica-unplugged")});
-    m_window->COMCom->chooseIndex(0);
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 2);
-    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("没有此串口   "));
+    m_terminal->useDevices({QStringLiteral("/dev/varnica-unplugged")});
+    m_terminal->window.COMCom->chooseIndex(0);
+    m_terminal->window.OCCOMCmd->click();
+    QCOMPARE(m_terminal->dialogs.shown.size(), 2);
+    QCOMPARE(m_terminal->dialogs.shown[1].text, QStringLiteral("没有此串口   "));
 }
 
 void tst_PortOpenClose::otherFailuresGoToTheErrorBox()
 {
     // /dev/null opens but is no terminal: the line refuses every setting.
-    useDevices({QStringLiteral("/dev/null")});
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("critical"));
-    QVERIFY(m_dialogs.shown[0].caption.startsWith(QStringLiteral("错误号码：")));
-    QVERIFY(m_dialogs.shown[0].text.startsWith(QStringLiteral("错误：")));
-    QVERIFY(m_dialogs.shown[0].text.size() > 3);
+    m_terminal->useDevices({QStringLiteral("/dev/null")});
+    m_terminal->window.OCCOMCmd->click();
+    const QList<int> errors = m_terminal->dialogs.errorNumbers();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0] != -1); // the error box, whichever number the line gave
     expectClosed();
 }
 
 void tst_PortOpenClose::clickStopsRunningAutoSendFirst()
 {
-    MainFom &w = *m_window;
+    MainFom &w = m_terminal->window;
     w.OCCOMCmd->click();
     QVERIFY(w.MSComm1->portOpen());
     // Auto-send running: its three controls locked, the timer ticking.
