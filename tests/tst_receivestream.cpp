@@ -58,24 +58,24 @@ private slots:
     void longMixedTrafficKeepsMemoryFlat();
 
 private:
-    std::optional<TerminalOnLine> m_terminal;
+    std::optional<TerminalOnLine> terminal;
 };
 
 void tst_ReceiveStream::init()
 {
-    m_terminal.emplace();
-    QVERIFY(m_terminal->show());
-    QVERIFY(m_terminal->open());
+    terminal.emplace();
+    QVERIFY(terminal->show());
+    QVERIFY(terminal->open());
 }
 
 void tst_ReceiveStream::cleanup()
 {
-    m_terminal.reset();
+    terminal.reset();
 }
 
 void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
 {
-    m_terminal->window.CLSChk->setChecked(false);
+    terminal->window.CLSChk->setChecked(false);
     QRandomGenerator random(20080928);
     QByteArray stream = mixedTraffic(random, 60000);
     // Chinese characters cut at every possible place, lone high bytes last.
@@ -86,16 +86,16 @@ void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
     while (offset < stream.size()) {
         const qsizetype length =
             std::min<qsizetype>(random.bounded(1, 700), stream.size() - offset);
-        QVERIFY(m_terminal->line.write(stream.mid(offset, length)));
+        QVERIFY(terminal->line.write(stream.mid(offset, length)));
         offset += length;
         if (random.bounded(4) == 0)
             QTest::qWait(random.bounded(1, 15));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_terminal->window.RXLab->text(), QString::number(stream.size()),
+    QTRY_COMPARE_WITH_TIMEOUT(terminal->window.RXLab->text(), QString::number(stream.size()),
                               10000);
-    QCOMPARE(m_terminal->shown(), expected);
-    QCOMPARE(m_terminal->window.PendingLeadByte, 0);
-    QVERIFY(m_terminal->dialogs.shown.isEmpty());
+    QCOMPARE(terminal->shown(), expected);
+    QCOMPARE(terminal->window.PendingLeadByte, 0);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
 void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
@@ -111,14 +111,14 @@ void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
     clock.start();
     while (clock.elapsed() < qint64(seconds) * 1000) {
         const QByteArray burst = mixedTraffic(random, random.bounded(1000, 40000));
-        QVERIFY(m_terminal->line.write(burst));
+        QVERIFY(terminal->line.write(burst));
         written += burst.size();
         QTest::qWait(random.bounded(5, 40));
         if (residentAfterWarmUp == 0 && clock.elapsed() > 10000)
             residentAfterWarmUp = processstats::residentMiB();
         highest = std::max(highest, processstats::residentMiB());
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_terminal->window.RXLab->text(), QString::number(written), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(terminal->window.RXLab->text(), QString::number(written), 20000);
     const double growth = processstats::residentMiB() - residentAfterWarmUp;
     qInfo("soak: %lld bytes in %d s; resident %.1f MiB after warm-up, %.1f MiB at the end, "
           "%.1f MiB at the highest",
@@ -130,7 +130,7 @@ void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
 #else
     QVERIFY2(growth < 16.0, qPrintable(QString::number(growth)));
 #endif
-    QVERIFY(m_terminal->dialogs.shown.isEmpty());
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
 QTEST_MAIN(tst_ReceiveStream)
