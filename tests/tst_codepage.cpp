@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class TestCodePage : public QObject
+class tst_CodePage : public QObject
 {
     Q_OBJECT
 
@@ -12,7 +12,7 @@ private slots:
     void eachCharacterOwnsItsBytes();
 };
 
-void TestCodePage::bytes_data()
+void tst_CodePage::bytes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -39,7 +39,7 @@ void TestCodePage::bytes_data()
     row("NUL", QString(QChar(0)), "00");
 }
 
-void TestCodePage::bytes()
+void tst_CodePage::bytes()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
@@ -48,7 +48,7 @@ void TestCodePage::bytes()
 
 // The send count is the size of the bytes; it must be the sum of what each
 // character alone would put on the line, whatever its neighbours.
-void TestCodePage::eachCharacterOwnsItsBytes()
+void tst_CodePage::eachCharacterOwnsItsBytes()
 {
     const QString text = u"Hi 你好\r\n€\U0001F600\xd83d!"_qs;
     qsizetype sum = 0;
@@ -64,5 +64,5 @@ void TestCodePage::eachCharacterOwnsItsBytes()
     QCOMPARE(toCodePageBytes(text).size(), sum);
 }
 
-QTEST_APPLESS_MAIN(TestCodePage)
+QTEST_APPLESS_MAIN(tst_CodePage)
 #include "tst_codepage.moc"

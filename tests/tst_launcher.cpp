@@ -122,7 +122,7 @@ private:
 
 } // namespace
 
-class TestLauncher : public QObject
+class tst_Launcher : public QObject
 {
     Q_OBJECT
 
@@ -151,14 +151,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_work;
 };
 
-void TestLauncher::init()
+void tst_Launcher::init()
 {
     m_temp = std::make_unique<QTemporaryDir>();
     m_work = std::make_unique<QTemporaryDir>();
     QVERIFY(m_temp->isValid() && m_work->isValid());
 }
 
-QProcessEnvironment TestLauncher::environment() const
+QProcessEnvironment tst_Launcher::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("QT_QPA_PLATFORM");
@@ -166,7 +166,7 @@ QProcessEnvironment TestLauncher::environment() const
     return environment;
 }
 
-void TestLauncher::verifyFilesAreTheBuilds(const QString &folder)
+void tst_Launcher::verifyFilesAreTheBuilds(const QString &folder)
 {
     QCOMPARE(modeOf(folder), mode_t(0700));
     QCOMPARE(modeOf(folder + '/' + terminalFileName), mode_t(0700));
@@ -175,7 +175,7 @@ void TestLauncher::verifyFilesAreTheBuilds(const QString &folder)
     QVERIFY(contentOf(folder + '/' + controlFileName) == contentOf(VARNICA_CONTROL_FILE));
 }
 
-void TestLauncher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
+void tst_Launcher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
 {
     XWindows x;
     QVERIFY(x.isValid());
@@ -199,7 +199,7 @@ void TestLauncher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
     QTRY_VERIFY(!isAlive(terminal));
 }
 
-void TestLauncher::clearsStaleCopiesAndPlantedProgramsAtStart()
+void tst_Launcher::clearsStaleCopiesAndPlantedProgramsAtStart()
 {
     QVERIFY(QDir().mkdir(privateFolder()));
     QVERIFY(QFile::setPermissions(privateFolder(),
@@ -220,7 +220,7 @@ void TestLauncher::clearsStaleCopiesAndPlantedProgramsAtStart()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-void TestLauncher::aSecondLauncherRunsBesideTheFirst()
+void tst_Launcher::aSecondLauncherRunsBesideTheFirst()
 {
     XWindows x;
     QVERIFY(x.isValid());
@@ -251,14 +251,14 @@ void TestLauncher::aSecondLauncherRunsBesideTheFirst()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-void TestLauncher::fallsBackToThePlatformFolder_data()
+void tst_Launcher::fallsBackToThePlatformFolder_data()
 {
     QTest::addColumn<bool>("tempSetEmpty");
     QTest::newRow("temp not set") << false;
     QTest::newRow("temp empty") << true;
 }
 
-void TestLauncher::fallsBackToThePlatformFolder()
+void tst_Launcher::fallsBackToThePlatformFolder()
 {
     QFETCH(bool, tempSetEmpty);
     QTemporaryDir platformTemp;
@@ -279,7 +279,7 @@ void TestLauncher::fallsBackToThePlatformFolder()
     QCOMPARE(entriesOf(privateFolderIn(platformTemp.path())), QStringList());
 }
 
-void TestLauncher::neverUsesAFolderItCannotTrust_data()
+void tst_Launcher::neverUsesAFolderItCannotTrust_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("link to a folder of the user's") << "link";
@@ -287,7 +287,7 @@ void TestLauncher::neverUsesAFolderItCannotTrust_data()
     QTest::newRow("owned by someone else") << "nobody";
 }
 
-void TestLauncher::neverUsesAFolderItCannotTrust()
+void tst_Launcher::neverUsesAFolderItCannotTrust()
 {
     QFETCH(QString, kind);
     const QString planted = kind == "link" ? m_work->filePath("planted") : privateFolder();
@@ -314,14 +314,14 @@ void TestLauncher::neverUsesAFolderItCannotTrust()
     QCOMPARE(entriesOf(planted), QStringList({terminalFileName, controlFileName}));
 }
 
-void TestLauncher::withoutADisplayFollowsTheTerminalsProcess_data()
+void tst_Launcher::withoutADisplayFollowsTheTerminalsProcess_data()
 {
     QTest::addColumn<bool>("terminalRunsOffscreen");
     QTest::newRow("terminal runs without a window") << true;
     QTest::newRow("terminal cannot start") << false;
 }
 
-void TestLauncher::withoutADisplayFollowsTheTerminalsProcess()
+void tst_Launcher::withoutADisplayFollowsTheTerminalsProcess()
 {
     QFETCH(bool, terminalRunsOffscreen);
     QProcessEnvironment environment = this->environment();
@@ -343,5 +343,5 @@ void TestLauncher::withoutADisplayFollowsTheTerminalsProcess()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-QTEST_GUILESS_MAIN(TestLauncher)
+QTEST_GUILESS_MAIN(tst_Launcher)
 #include "tst_launcher.moc"
