@@ -18,10 +18,9 @@
 #include "mainfom.h"
 #include "mscomm.h"
 #include "processstats.h"
-#include "ptypair.h"
 #include "receiveview.h"
 #include "sendbox.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,7 +42,6 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
-#include <functional>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -131,41 +129,37 @@ struct Lateness
     }
 };
 
-// The real window with its port open on one side of a pseudo-terminal pair;
-// prepare() sets its controls before the port opens.
-struct WindowOnLine
+// Shows the window on its line, as set so far, and opens the port; says
+// what went wrong, if anything.
+QString showAndOpen(TerminalOnLine &rig)
 {
-    PtyPair line;
-    MainFom window;
-    QString error;
+    if (!rig.line.isValid())
+        return QStringLiteral("openpty failed");
+    if (!rig.show())
+        return QStringLiteral("window not shown");
+    return rig.open() ? QString() : QStringLiteral("open failed");
+}
 
-    explicit WindowOnLine(const std::function<void(MainFom &)> &prepare)
-    {
-        if (!line.isValid()) {
-            error = QStringLiteral("openpty failed");
-            return;
-        }
-        window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
-        prepare(window);
-        window.show();
-        window.OCCOMCmd->click();
-        if (!window.MSComm1->portOpen())
-            error = QStringLiteral("open failed");
-    }
-};
+// The first box the window showed during a scenario (recorded, so that the
+// run goes on), as a note in its result.
+void noteFirstErrorBox(const TerminalOnLine &rig, QJsonObject &result)
+{
+    if (!rig.dialogs.shown.isEmpty())
+        result.insert("error", rig.dialogs.shown.first().caption + QLatin1Char(' ') +
+                                   rig.dialogs.shown.first().text);
+}
 
 // Receiving: a writer thread pushes the payload into the line as fast as the
 // line takes it; the window receives it on the user-interface thread.
 QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint64 size)
 {
-    WindowOnLine rig([&](MainFom &w) {
-        w.R16Chk->setChecked(hex);
-        w.CLSChk->setChecked(autoClear);
-        w.BPSCom->chooseIndex(11);
-    });
-    if (!rig.error.isEmpty())
-        return {{"error", rig.error}};
+    TerminalOnLine rig;
     MainFom &window = rig.window;
+    window.R16Chk->setChecked(hex);
+    window.CLSChk->setChecked(autoClear);
+    window.BPSCom->chooseIndex(11);
+    if (const QString error = showAndOpen(rig); !error.isEmpty())
+        return {{"error", error}};
     const int master = rig.line.testSideDescriptor();
     QApplication::processEvents();
 
@@ -266,6 +260,7 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
         {"lateness", lateness.summary()}};
     result.insert("kind", kind);
     window.OCCOMCmd->click();
+    noteFirstErrorBox(rig, result);
     return result;
 }
 
@@ -273,10 +268,11 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
 // draining the line.
 QJsonObject sendScenario(bool hex, qint64 size)
 {
-    WindowOnLine rig([&](MainFom &w) { w.S16Chk->setChecked(hex); });
-    if (!rig.error.isEmpty())
-        return {{"error", rig.error}};
+    TerminalOnLine rig;
     MainFom &window = rig.window;
+    window.S16Chk->setChecked(hex);
+    if (const QString error = showAndOpen(rig); !error.isEmpty())
+        return {{"error", error}};
     const int master = rig.line.testSideDescriptor();
 
     QString text;
@@ -322,12 +318,14 @@ QJsonObject sendScenario(bool hex, qint64 size)
     stop = true;
     drain.join();
     window.OCCOMCmd->click();
-    return {{"scenario", QStringLiteral("send %1 1MiB").arg(hex ? "hex" : "text")},
-            {"bytes_sent", qint64(drained.load())},
-            {"bytes_counted", window.TXLab->text().toLongLong()},
-            {"send_data_seconds", queuedSeconds},
-            {"seconds", seconds},
-            {"mib_per_s", double(drained) / double(mebibyte) / seconds}};
+    QJsonObject result{{"scenario", QStringLiteral("send %1 1MiB").arg(hex ? "hex" : "text")},
+                       {"bytes_sent", qint64(drained.load())},
+                       {"bytes_counted", window.TXLab->text().toLongLong()},
+                       {"send_data_seconds", queuedSeconds},
+                       {"seconds", seconds},
+                       {"mib_per_s", double(drained) / double(mebibyte) / seconds}};
+    noteFirstErrorBox(rig, result);
+    return result;
 }
 
 QJsonObject startupScenario(const QElapsedTimer &sinceStart)
@@ -398,6 +396,8 @@ void printTable(const QList<QJsonObject> &results)
                         r.value("bytes_counted").toInteger());
         if (r.value("scenario").toString().startsWith(QLatin1String("start-up")))
             std::printf("%-34s   %.3f s\n", "", r.value("seconds").toDouble());
+        if (r.contains("error"))
+            std::printf("%-34s   error: %s\n", "", qPrintable(r.value("error").toString()));
     }
 }
 

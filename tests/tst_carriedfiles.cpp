@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-class TestCarriedFiles : public QObject
+class tst_CarriedFiles : public QObject
 {
     Q_OBJECT
 
@@ -13,7 +13,7 @@ private slots:
     void theLauncherHoldsThemRaw();
 };
 
-void TestCarriedFiles::resourcesAreTheBuildsOutputsByteForByte()
+void tst_CarriedFiles::resourcesAreTheBuildsOutputsByteForByte()
 {
     const QByteArray terminal = contentOf(VARNICA_TERMINAL_FILE);
     const QByteArray control = contentOf(VARNICA_CONTROL_FILE);
@@ -27,12 +27,12 @@ void TestCarriedFiles::resourcesAreTheBuildsOutputsByteForByte()
         QVERIFY(carriedfiles::resource(unknown).isEmpty());
 }
 
-void TestCarriedFiles::theLauncherHoldsThemRaw()
+void tst_CarriedFiles::theLauncherHoldsThemRaw()
 {
     const QByteArray launcher = contentOf(VARNICA_SOLO_FILE);
     QVERIFY(launcher.contains(contentOf(VARNICA_TERMINAL_FILE)));
     QVERIFY(launcher.contains(contentOf(VARNICA_CONTROL_FILE)));
 }
 
-QTEST_APPLESS_MAIN(TestCarriedFiles)
+QTEST_APPLESS_MAIN(tst_CarriedFiles)
 #include "tst_carriedfiles.moc"

@@ -3,7 +3,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-class TestChunkedText : public QObject
+class tst_ChunkedText : public QObject
 {
     Q_OBJECT
 
@@ -27,7 +27,7 @@ QString sample(qsizetype size, char16_t first = u'a')
 
 } // namespace
 
-void TestChunkedText::appendsAcrossPieces()
+void tst_ChunkedText::appendsAcrossPieces()
 {
     ChunkedText text;
     QString expected;
@@ -46,7 +46,7 @@ void TestChunkedText::appendsAcrossPieces()
     QCOMPARE(text.toString(), QString());
 }
 
-void TestChunkedText::piecesCoverExactlyTheAskedRange()
+void tst_ChunkedText::piecesCoverExactlyTheAskedRange()
 {
     ChunkedText text;
     const QString whole = sample(100000);
@@ -61,7 +61,7 @@ void TestChunkedText::piecesCoverExactlyTheAskedRange()
     QCOMPARE(joined, whole.mid(12345, 87654 - 12345));
 }
 
-void TestChunkedText::editsMatchAPlainString_data()
+void tst_ChunkedText::editsMatchAPlainString_data()
 {
     // Pieces keep one byte a character until a wider one comes.
     QTest::addColumn<char16_t>("insertedFrom");
@@ -69,7 +69,7 @@ void TestChunkedText::editsMatchAPlainString_data()
     QTest::newRow("Latin-1 and Chinese") << char16_t(0xE0);
 }
 
-void TestChunkedText::editsMatchAPlainString()
+void tst_ChunkedText::editsMatchAPlainString()
 {
     QFETCH(char16_t, insertedFrom);
     QRandomGenerator random(7340033); // a fixed start value: the same run every time
@@ -100,7 +100,7 @@ void TestChunkedText::editsMatchAPlainString()
     QCOMPARE(text.toString(), expected);
 }
 
-void TestChunkedText::outOfRangeReadsAreHarmless()
+void tst_ChunkedText::outOfRangeReadsAreHarmless()
 {
     ChunkedText text;
     QCOMPARE(text.at(0), QChar());
@@ -113,5 +113,5 @@ void TestChunkedText::outOfRangeReadsAreHarmless()
     QCOMPARE(text.toString(), u"ab"_qs);
 }
 
-QTEST_APPLESS_MAIN(TestChunkedText)
+QTEST_APPLESS_MAIN(tst_ChunkedText)
 #include "tst_chunkedtext.moc"

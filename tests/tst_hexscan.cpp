@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-class TestHexScan : public QObject
+class tst_HexScan : public QObject
 {
     Q_OBJECT
 
@@ -14,7 +14,7 @@ private slots:
     void reportsEachByteBeforeReadingOn();
 };
 
-void TestHexScan::scan_data()
+void tst_HexScan::scan_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -50,7 +50,7 @@ void TestHexScan::scan_data()
     row("surrogate pair", u"01 \U0001F600"_qs, "01", false, 3);
 }
 
-void TestHexScan::scan()
+void tst_HexScan::scan()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
@@ -67,7 +67,7 @@ void TestHexScan::scan()
 
 // The window writes and counts inside the callback: a failure there must end
 // the scan with the earlier bytes already reported and nothing after them.
-void TestHexScan::reportsEachByteBeforeReadingOn()
+void tst_HexScan::reportsEachByteBeforeReadingOn()
 {
     QByteArray seen;
     const auto failOnSecond = [&seen](quint8 byte) {
@@ -79,5 +79,5 @@ void TestHexScan::reportsEachByteBeforeReadingOn()
     QCOMPARE(seen, QByteArray::fromHex("0a0b"));
 }
 
-QTEST_APPLESS_MAIN(TestHexScan)
+QTEST_APPLESS_MAIN(tst_HexScan)
 #include "tst_hexscan.moc"

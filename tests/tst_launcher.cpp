@@ -123,7 +123,7 @@ private:
 
 } // namespace
 
-class TestLauncher : public QObject
+class tst_Launcher : public QObject
 {
     Q_OBJECT
 
@@ -152,14 +152,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_work;
 };
 
-void TestLauncher::init()
+void tst_Launcher::init()
 {
     m_temp = std::make_unique<QTemporaryDir>();
     m_work = std::make_unique<QTemporaryDir>();
     QVERIFY(m_temp->isValid() && m_work->isValid());
 }
 
-QProcessEnvironment TestLauncher::environment() const
+QProcessEnvironment tst_Launcher::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("QT_QPA_PLATFORM");
@@ -167,7 +167,7 @@ QProcessEnvironment TestLauncher::environment() const
     return environment;
 }
 
-void TestLauncher::verifyFilesAreTheBuilds(const QString &folder)
+void tst_Launcher::verifyFilesAreTheBuilds(const QString &folder)
 {
     QCOMPARE(modeOf(folder), mode_t(0700));
     QCOMPARE(modeOf(folder + '/' + terminalFileName), mode_t(0700));
@@ -176,7 +176,7 @@ void TestLauncher::verifyFilesAreTheBuilds(const QString &folder)
     QVERIFY(contentOf(folder + '/' + controlFileName) == contentOf(VARNICA_CONTROL_FILE));
 }
 
-void TestLauncher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
+void tst_Launcher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
 {
     XWindows x;
     QVERIFY(x.isValid());
@@ -200,7 +200,7 @@ void TestLauncher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
     QTRY_VERIFY(!isAlive(terminal));
 }
 
-void TestLauncher::clearsStaleCopiesAndPlantedProgramsAtStart()
+void tst_Launcher::clearsStaleCopiesAndPlantedProgramsAtStart()
 {
     QVERIFY(QDir().mkdir(privateFolder()));
     QVERIFY(QFile::setPermissions(privateFolder(),
@@ -221,7 +221,7 @@ void TestLauncher::clearsStaleCopiesAndPlantedProgramsAtStart()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-void TestLauncher::aSecondLauncherRunsBesideTheFirst()
+void tst_Launcher::aSecondLauncherRunsBesideTheFirst()
 {
     XWindows x;
     QVERIFY(x.isValid());
@@ -252,14 +252,14 @@ void TestLauncher::aSecondLauncherRunsBesideTheFirst()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-void TestLauncher::fallsBackToThePlatformFolder_data()
+void tst_Launcher::fallsBackToThePlatformFolder_data()
 {
     QTest::addColumn<bool>("tempSetEmpty");
     QTest::newRow("temp not set") << false;
     QTest::newRow("temp empty") << true;
 }
 
-void TestLauncher::fallsBackToThePlatformFolder()
+void tst_Launcher::fallsBackToThePlatformFolder()
 {
     QFETCH(bool, tempSetEmpty);
     QTemporaryDir platformTemp;
@@ -280,7 +280,7 @@ void TestLauncher::fallsBackToThePlatformFolder()
     QCOMPARE(entriesOf(privateFolderIn(platformTemp.path())), QStringList());
 }
 
-void TestLauncher::neverUsesAFolderItCannotTrust_data()
+void tst_Launcher::neverUsesAFolderItCannotTrust_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("link to a folder of the user's") << "link";
@@ -288,7 +288,7 @@ void TestLauncher::neverUsesAFolderItCannotTrust_data()
     QTest::newRow("owned by someone else") << "nobody";
 }
 
-void TestLauncher::neverUsesAFolderItCannotTrust()
+void tst_Launcher::neverUsesAFolderItCannotTrust()
 {
     QFETCH(QString, kind);
     const QString planted = kind == "link" ? m_work->filePath("planted") : privateFolder();
@@ -315,14 +315,14 @@ void TestLauncher::neverUsesAFolderItCannotTrust()
     QCOMPARE(entriesOf(planted), QStringList({terminalFileName, controlFileName}));
 }
 
-void TestLauncher::withoutADisplayFollowsTheTerminalsProcess_data()
+void tst_Launcher::withoutADisplayFollowsTheTerminalsProcess_data()
 {
     QTest::addColumn<bool>("terminalRunsOffscreen");
     QTest::newRow("terminal runs without a window") << true;
     QTest::newRow("terminal cannot start") << false;
 }
 
-void TestLauncher::withoutADisplayFollowsTheTerminalsProcess()
+void tst_Launcher::withoutADisplayFollowsTheTerminalsProcess()
 {
     QFETCH(bool, terminalRunsOffscreen);
     QProcessEnvironment environment = this->environment();
@@ -344,5 +344,5 @@ void TestLauncher::withoutADisplayFollowsTheTerminalsProcess()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-QTEST_GUILESS_MAIN(TestLauncher)
+QTEST_GUILESS_MAIN(tst_Launcher)
 #include "tst_launcher.moc"

@@ -78,7 +78,7 @@ public:
 
 } // namespace
 
-class TestLaunchSteps : public QObject
+class tst_LaunchSteps : public QObject
 {
     Q_OBJECT
 
@@ -92,7 +92,7 @@ private slots:
     void endingDeletesTheControlFileThenTheTerminal();
 };
 
-void TestLaunchSteps::startUpClearsWritesAndStartsInOrder()
+void tst_LaunchSteps::startUpClearsWritesAndStartsInOrder()
 {
     FakePlatform platform;
     platform.files.insert("DravikVarnicaV1.0.exe", "old");
@@ -111,7 +111,7 @@ void TestLaunchSteps::startUpClearsWritesAndStartsInOrder()
     QCOMPARE(steps.exitCode(), 0);
 }
 
-void TestLaunchSteps::startUpUsesHeldFilesUnchanged()
+void tst_LaunchSteps::startUpUsesHeldFilesUnchanged()
 {
     FakePlatform platform;
     platform.files.insert(terminalFileName, terminalBytes);
@@ -124,7 +124,7 @@ void TestLaunchSteps::startUpUsesHeldFilesUnchanged()
     QCOMPARE(platform.journal.last(), "start DravikVarnicaV1.2.exe");
 }
 
-void TestLaunchSteps::startUpStartsNothingItCannotVouchFor_data()
+void tst_LaunchSteps::startUpStartsNothingItCannotVouchFor_data()
 {
     QTest::addColumn<QString>("heldFile");
     QTest::addColumn<QByteArray>("heldBytes");
@@ -142,7 +142,7 @@ void TestLaunchSteps::startUpStartsNothingItCannotVouchFor_data()
     QTest::newRow("program does not start") << QString() << QByteArray() << false << false << true;
 }
 
-void TestLaunchSteps::startUpStartsNothingItCannotVouchFor()
+void tst_LaunchSteps::startUpStartsNothingItCannotVouchFor()
 {
     QFETCH(QString, heldFile);
     QFETCH(QByteArray, heldBytes);
@@ -173,7 +173,7 @@ void TestLaunchSteps::startUpStartsNothingItCannotVouchFor()
 // Each tick is written as what the display shows ("own": the started
 // terminal's window, "other": another terminal's window, "none", or
 // "no display"), and "+ended" once the started terminal's process has ended.
-void TestLaunchSteps::ticks_data()
+void tst_LaunchSteps::ticks_data()
 {
     QTest::addColumn<QStringList>("ticks");
     QTest::addColumn<int>("endingTick"); // 0-based; -1: the launcher keeps waiting
@@ -190,7 +190,7 @@ void TestLaunchSteps::ticks_data()
         << QStringList{"no display", "no display", "no display+ended"} << 2;
 }
 
-void TestLaunchSteps::ticks()
+void tst_LaunchSteps::ticks()
 {
     QFETCH(QStringList, ticks);
     QFETCH(int, endingTick);
@@ -218,7 +218,7 @@ void TestLaunchSteps::ticks()
     QCOMPARE(endingTick, -1);
 }
 
-void TestLaunchSteps::endingDeletesTheControlFileThenTheTerminal()
+void tst_LaunchSteps::endingDeletesTheControlFileThenTheTerminal()
 {
     FakePlatform platform;
     LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes});
@@ -233,5 +233,5 @@ void TestLaunchSteps::endingDeletesTheControlFileThenTheTerminal()
     QVERIFY(platform.files.contains("DravikVarnicaV1.0.exe")); // the exact name, not the pattern
 }
 
-QTEST_APPLESS_MAIN(TestLaunchSteps)
+QTEST_APPLESS_MAIN(tst_LaunchSteps)
 #include "tst_launchsteps.moc"

@@ -4,9 +4,7 @@
 #include "mainfom.h"
 #include "mscomm.h"
 #include "processstats.h"
-#include "ptypair.h"
-#include "recordingdialogs.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -22,20 +20,15 @@ private slots:
 
 void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
 {
-    RecordingDialogs::Record dialogs;
-    auto line = std::make_unique<PtyPair>();
-    MainFom window;
-    window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
-    window.MSComm1->setPortCatalog(TestCatalog::of({line->devicePath()}));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    window.OCCOMCmd->click();
-    QVERIFY(window.MSComm1->portOpen());
-    QVERIFY(line->write("before the fault"));
+    PtyPair lineBack;
+    TerminalOnLine terminal;
+    MainFom &window = terminal.window;
+    QVERIFY(terminal.show());
+    QVERIFY(terminal.open());
+    QVERIFY(terminal.line.write("before the fault"));
     QTest::qWait(100);
 
-    line->hangUp();
+    terminal.line.hangUp();
     QTRY_VERIFY(!window.MSComm1->portOpen());
 
     // No busy loop on a dead descriptor: the process stays near idle.
@@ -45,46 +38,37 @@ void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
              qPrintable(QString::number(processstats::cpuSeconds() - cpuBefore)));
 
     // One error box, and a window that shows the port closed.
-    QCOMPARE(dialogs.shown.size(), 1);
-    QCOMPARE(dialogs.shown[0].kind, QStringLiteral("critical"));
+    QCOMPARE(terminal.dialogs.errorNumbers(), QList<int>{8020});
     QCOMPARE(window.OCCOMCmd->text(), QStringLiteral("打开串口(&K)"));
     QCOMPARE(window.ZSSha->fillColor(), controlcolor::black);
     QVERIFY(!window.SCmd->isEnabled());
     QVERIFY(window.COMCom->isEnabled());
 
     // Once a line is back, the same button opens it.
-    line = std::make_unique<PtyPair>();
-    window.MSComm1->setPortCatalog(TestCatalog::of({line->devicePath()}));
-    window.OCCOMCmd->click();
-    QVERIFY(window.MSComm1->portOpen());
+    terminal.useDevices({lineBack.devicePath()});
+    QVERIFY(terminal.open());
     QCOMPARE(window.ZSSha->fillColor(), controlcolor::green);
-    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(terminal.dialogs.shown.size(), 1);
 }
 
 void tst_LineFaults::sendingIntoAVanishedLineGivesOneError()
 {
-    RecordingDialogs::Record dialogs;
-    auto line = std::make_unique<PtyPair>();
-    MainFom window;
-    window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
-    window.MSComm1->setPortCatalog(TestCatalog::of({line->devicePath()}));
-    window.OCCOMCmd->click();
-    QVERIFY(window.MSComm1->portOpen());
+    TerminalOnLine terminal;
+    MainFom &window = terminal.window;
+    QVERIFY(terminal.open());
 
     // The other side goes away and a send follows before the window has
     // noticed: the write is queued, the loss is reported once.
-    line->hangUp();
+    terminal.line.hangUp();
     window.SendData();
     QTRY_VERIFY(!window.MSComm1->portOpen());
     QTest::qWait(300);
-    QCOMPARE(dialogs.shown.size(), 1);
-    QCOMPARE(dialogs.shown[0].kind, QStringLiteral("critical"));
+    QCOMPARE(terminal.dialogs.errorNumbers(), QList<int>{8020});
     QVERIFY(!window.SCmd->isEnabled());
 
     // A send that reaches the closed port says so clearly.
     window.SendData();
-    QCOMPARE(dialogs.shown.size(), 2);
-    QCOMPARE(dialogs.shown[1].caption, QStringLiteral("错误号码：8018"));
+    QCOMPARE(terminal.dialogs.errorNumbers(), QList<int>({8020, 8018}));
 }
 
 QTEST_MAIN(tst_LineFaults)

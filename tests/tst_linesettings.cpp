@@ -2,6 +2,7 @@
 #include "linesettings.h"
 #include "portcatalog.h"
 #include "portsettings.h"
+#include "raisederror.h"
 
 #include <QTest>
 
@@ -73,13 +74,9 @@ void tst_LineSettings::refusesWhatTheLineCannotTake_data()
 void tst_LineSettings::refusesWhatTheLineCannotTake()
 {
     QFETCH(QString, text);
-    try {
-        LineSettings::parse(text);
-        QFAIL("accepted");
-    } catch (const CommError &error) {
-        QCOMPARE(error.number(), int(CommError::InvalidPropertyValue));
-        QVERIFY(error.description().contains(text));
-    }
+    const RaisedError error = errorRaisedBy([&] { LineSettings::parse(text); });
+    QCOMPARE(error.number, int(CommError::InvalidPropertyValue));
+    QVERIFY(error.description.contains(text));
 }
 
 void tst_LineSettings::settingsStringTakesTheParityLetter()

@@ -6,7 +6,7 @@
 
 using Starts = QList<qint64>;
 
-class TestLineWrap : public QObject
+class tst_LineWrap : public QObject
 {
     Q_OBJECT
 
@@ -93,7 +93,7 @@ QString randomText(QRandomGenerator &random, int size)
 
 } // namespace
 
-void TestLineWrap::lineBreaks_data()
+void tst_LineWrap::lineBreaks_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<Starts>("starts");
@@ -110,7 +110,7 @@ void TestLineWrap::lineBreaks_data()
         << QString(u"a\0b\tc\x1b\x7f"_qs) << Starts{0};
 }
 
-void TestLineWrap::lineBreaks()
+void tst_LineWrap::lineBreaks()
 {
     QFETCH(QString, text);
     QFETCH(Starts, starts);
@@ -119,7 +119,7 @@ void TestLineWrap::lineBreaks()
     QCOMPARE(wrapped.starts(), starts);
 }
 
-void TestLineWrap::wrapsAtTheWidth_data()
+void tst_LineWrap::wrapsAtTheWidth_data()
 {
     QTest::addColumn<qreal>("limit");
     QTest::addColumn<QString>("text");
@@ -140,7 +140,7 @@ void TestLineWrap::wrapsAtTheWidth_data()
     QTest::newRow("NUL takes room like a letter") << 2.0 << QString(u"a\0b"_qs) << Starts{0, 2};
 }
 
-void TestLineWrap::wrapsAtTheWidth()
+void tst_LineWrap::wrapsAtTheWidth()
 {
     QFETCH(qreal, limit);
     QFETCH(QString, text);
@@ -155,7 +155,7 @@ void TestLineWrap::wrapsAtTheWidth()
     QCOMPARE(byCharacter.starts(), starts);
 }
 
-void TestLineWrap::crLfSplitAcrossAppendsIsOneBreak()
+void tst_LineWrap::crLfSplitAcrossAppendsIsOneBreak()
 {
     Wrapped wrapped(1000);
     wrapped.append(u"a\r");
@@ -168,7 +168,7 @@ void TestLineWrap::crLfSplitAcrossAppendsIsOneBreak()
     QCOMPARE(wrapped.starts(), (Starts{0, 3, 5, 7}));
 }
 
-void TestLineWrap::appendingMatchesWrappingTheWholeText()
+void tst_LineWrap::appendingMatchesWrappingTheWholeText()
 {
     QRandomGenerator random(104729); // a fixed start value: the same run every time
     for (const qreal limit : {1.5, 7.0, 12.5, 40.0}) {
@@ -180,7 +180,7 @@ void TestLineWrap::appendingMatchesWrappingTheWholeText()
     }
 }
 
-void TestLineWrap::editingMatchesWrappingTheWholeText()
+void tst_LineWrap::editingMatchesWrappingTheWholeText()
 {
     QRandomGenerator random(15485863); // a fixed start value: the same run every time
     for (const qreal limit : {1.5, 7.0, 12.5, 40.0}) {
@@ -202,7 +202,7 @@ void TestLineWrap::editingMatchesWrappingTheWholeText()
     }
 }
 
-void TestLineWrap::appendingToALongLineLooksOnlyAtTheNewText()
+void tst_LineWrap::appendingToALongLineLooksOnlyAtTheNewText()
 {
     Wrapped wrapped(60);
     const QString hex = u"0A 1B 2C 3D "_qs.repeated(100);
@@ -214,7 +214,7 @@ void TestLineWrap::appendingToALongLineLooksOnlyAtTheNewText()
     QCOMPARE(wrapped.lines.count(), 1200006 / 60 + 1);
 }
 
-void TestLineWrap::editingLooksOnlyNearTheEdit()
+void tst_LineWrap::editingLooksOnlyNearTheEdit()
 {
     // Lines of text: only the edited one is wrapped again.
     Wrapped lines(60);
@@ -236,7 +236,7 @@ void TestLineWrap::editingLooksOnlyNearTheEdit()
     QCOMPARE(longLine.starts(), longLine.freshStarts());
 }
 
-void TestLineWrap::newWidthWrapsEverythingAgain()
+void tst_LineWrap::newWidthWrapsEverythingAgain()
 {
     Wrapped wrapped(10);
     wrapped.append(QString(95, u'x') + u"\r\n"_qs + QString(30, u'y'));
@@ -248,7 +248,7 @@ void TestLineWrap::newWidthWrapsEverythingAgain()
     QCOMPARE(wrapped.starts(), (Starts{0, 30, 60, 90, 97, 127}));
 }
 
-void TestLineWrap::newWidthWrapsAgainInPortions_data()
+void tst_LineWrap::newWidthWrapsAgainInPortions_data()
 {
     QTest::addColumn<QString>("text");
     QRandomGenerator random(32452843); // a fixed start value: the same run every time
@@ -257,7 +257,7 @@ void TestLineWrap::newWidthWrapsAgainInPortions_data()
     QTest::newRow("one long word") << QString(5000, u'x');
 }
 
-void TestLineWrap::newWidthWrapsAgainInPortions()
+void tst_LineWrap::newWidthWrapsAgainInPortions()
 {
     QFETCH(QString, text);
     QRandomGenerator random(49979687); // a fixed start value: the same run every time
@@ -284,7 +284,7 @@ void TestLineWrap::newWidthWrapsAgainInPortions()
     QCOMPARE(wrapped.starts(), wrapped.freshStarts());
 }
 
-void TestLineWrap::editWhileWrappingAgain()
+void tst_LineWrap::editWhileWrappingAgain()
 {
     QRandomGenerator random(86028121); // a fixed start value: the same run every time
     Wrapped wrapped(7);
@@ -303,7 +303,7 @@ void TestLineWrap::editWhileWrappingAgain()
     QCOMPARE(wrapped.starts(), (Starts{0}));
 }
 
-void TestLineWrap::measuresEachCharacterOnce()
+void tst_LineWrap::measuresEachCharacterOnce()
 {
     int measured = 0;
     GlyphAdvances advances([&measured](QStringView) {
@@ -319,7 +319,7 @@ void TestLineWrap::measuresEachCharacterOnce()
     QCOMPARE(measured, 2);
 }
 
-void TestLineWrap::controlCharactersShowAsSymbols()
+void tst_LineWrap::controlCharactersShowAsSymbols()
 {
     QCOMPARE(linewrap::shownChar(0x00), char16_t(0x2400));
     QCOMPARE(linewrap::shownChar(0x09), char16_t(0x2409));
@@ -329,5 +329,5 @@ void TestLineWrap::controlCharactersShowAsSymbols()
     QCOMPARE(linewrap::shownChar(0x554A), char16_t(0x554A));
 }
 
-QTEST_APPLESS_MAIN(TestLineWrap)
+QTEST_APPLESS_MAIN(tst_LineWrap)
 #include "tst_linewrap.moc"

@@ -3,6 +3,7 @@
 #include "controlcolor.h"
 #include "dropdowncombo.h"
 #include "intervaltimer.h"
+#include "intwips.h"
 #include "lampshape.h"
 #include "linklabel.h"
 #include "mainfom.h"
@@ -10,7 +11,6 @@
 #include "receiveview.h"
 #include "sendbox.h"
 #include "splitbar.h"
-#include "twips.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -26,13 +26,6 @@
 #include <QTimer>
 
 namespace {
-
-QRect twipsOf(const QWidget *widget)
-{
-    const QRect g = widget->geometry();
-    return QRect(twips::fromPixels(g.x()), twips::fromPixels(g.y()), twips::fromPixels(g.width()),
-                 twips::fromPixels(g.height()));
-}
 
 QString captionOf(const QWidget *widget)
 {
@@ -159,7 +152,7 @@ void tst_MainFom::controlTable()
     QVERIFY2(control, qPrintable(name));
     QCOMPARE(control->parentWidget()->objectName(), container);
     QCOMPARE(captionOf(control), caption);
-    const QRect actual = twipsOf(control);
+    const QRect actual = inTwips(control);
     if (qobject_cast<AutoSizeLabel *>(control)) {
         // Labels follow their captions: placed as listed, never smaller.
         QCOMPARE(actual.topLeft(), geometry.topLeft());

@@ -3,10 +3,8 @@
 #include "linklabel.h"
 #include "mainfom.h"
 #include "mscomm.h"
-#include "ptypair.h"
 #include "receiveview.h"
-#include "recordingdialogs.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,7 +14,9 @@
 #include <QTest>
 #include <QTimer>
 
-class TestMainFomReceive : public QObject
+#include <optional>
+
+class tst_MainFomReceive : public QObject
 {
     Q_OBJECT
 
@@ -44,8 +44,8 @@ private slots:
     void aFailureIsReportedAndKeepsWhatWasDone();
 
 private:
-    struct Terminal;
-    std::unique_ptr<Terminal> m_terminal;
+    std::optional<TerminalOnLine> terminal;
+    MainFom *window = nullptr;
 };
 
 namespace {
@@ -60,237 +60,190 @@ QByteArray hexBytes(const char *hex)
 
 } // namespace
 
-// The terminal with COM1 on a pseudo-terminal; the logo timer's ticks are
-// the test's to give.
-struct TestMainFomReceive::Terminal
+void tst_MainFomReceive::init()
 {
-    Terminal()
-    {
-        window.setDialogs(std::make_unique<RecordingDialogs>(&dialogs));
-        window.MSComm1->setPortCatalog(TestCatalog::of({line.devicePath()}));
-        window.LOGOTimer->stop();
-    }
-
-    bool open()
-    {
-        window.OCCOMCmd->click();
-        return window.MSComm1->portOpen();
-    }
-
-    // Sends bytes down the line and waits until the terminal has counted them.
-    bool receive(const QByteArray &bytes)
-    {
-        const QString expected = QString::number(window.RXLab->text().toLongLong() + bytes.size());
-        return line.write(bytes) &&
-               QTest::qWaitFor([&] { return window.RXLab->text() == expected; }, 10000);
-    }
-
-    void tick() { window.HoldTimeoutStep(); }
-    QString shown() const { return window.RTxt->text(); }
-
-    PtyPair line;
-    RecordingDialogs::Record dialogs;
-    MainFom window;
-};
-
-void TestMainFomReceive::init()
-{
-    m_terminal = std::make_unique<Terminal>();
-    QVERIFY(m_terminal->line.isValid());
-    QVERIFY(m_terminal->open());
+    terminal.emplace();
+    window = &terminal->window;
+    window->LOGOTimer->stop(); // its ticks are the test's to give
+    QVERIFY(terminal->line.isValid());
+    QVERIFY(terminal->open());
 }
 
-void TestMainFomReceive::cleanup()
+void tst_MainFomReceive::cleanup()
 {
-    m_terminal.reset();
+    terminal.reset();
 }
 
-void TestMainFomReceive::showsHex()
+void tst_MainFomReceive::showsHex()
 {
-    Terminal &terminal = *m_terminal;
-    terminal.window.R16Chk->setChecked(true);
-    QVERIFY(terminal.receive(hexBytes("000F10FF")));
-    QCOMPARE(terminal.shown(), u"00 0F 10 FF "_qs);
-    QCOMPARE(terminal.window.RXLab->text(), u"4"_qs);
-    QCOMPARE(terminal.window.RTxt->selStart(), 12);
-    QCOMPARE(terminal.window.GZCmd->isEnabled(), false);
-    QCOMPARE(terminal.window.HoldTicks, 3);
-    QVERIFY(terminal.dialogs.shown.isEmpty());
+    window->R16Chk->setChecked(true);
+    QVERIFY(terminal->receive(hexBytes("000F10FF")));
+    QCOMPARE(terminal->shown(), u"00 0F 10 FF "_qs);
+    QCOMPARE(window->RXLab->text(), u"4"_qs);
+    QCOMPARE(window->RTxt->selStart(), 12);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
+    QCOMPARE(window->HoldTicks, 3);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::showsText()
+void tst_MainFomReceive::showsText()
 {
-    Terminal &terminal = *m_terminal;
-    QVERIFY(terminal.receive("AB\r\n"));
-    QCOMPARE(terminal.shown(), u"AB\r\n"_qs);
-    QCOMPARE(terminal.window.RTxt->selStart(), 4);
-    QCOMPARE(terminal.window.RTxt->lineCount(), 2);
-    QVERIFY(terminal.dialogs.shown.isEmpty());
+    QVERIFY(terminal->receive("AB\r\n"));
+    QCOMPARE(terminal->shown(), u"AB\r\n"_qs);
+    QCOMPARE(window->RTxt->selStart(), 4);
+    QCOMPARE(window->RTxt->lineCount(), 2);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::countsEveryByteInBothModes()
+void tst_MainFomReceive::countsEveryByteInBothModes()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.RXLab->setText(u"41"_qs);
-    window.R16Chk->setChecked(true);
-    QVERIFY(terminal.receive("abc"));
-    QCOMPARE(window.RXLab->text(), u"44"_qs);
+    window->RXLab->setText(u"41"_qs);
+    window->R16Chk->setChecked(true);
+    QVERIFY(terminal->receive("abc"));
+    QCOMPARE(window->RXLab->text(), u"44"_qs);
 
     // Text already shown stays as it is; the new bytes come straight after.
-    window.R16Chk->setChecked(false);
-    QVERIFY(terminal.receive("xy"));
-    QCOMPARE(window.RXLab->text(), u"46"_qs);
-    QCOMPARE(terminal.shown(), u"61 62 63 xy"_qs);
+    window->R16Chk->setChecked(false);
+    QVERIFY(terminal->receive("xy"));
+    QCOMPARE(window->RXLab->text(), u"46"_qs);
+    QCOMPARE(terminal->shown(), u"61 62 63 xy"_qs);
 
     // A held byte counts, and keeps arming the correction in hex display.
-    QVERIFY(terminal.receive(hexBytes("B0")));
-    QCOMPARE(window.RXLab->text(), u"47"_qs);
-    window.R16Chk->setChecked(true);
-    QVERIFY(terminal.receive("A"));
-    QCOMPARE(terminal.shown(), u"61 62 63 xy41 "_qs);
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    QCOMPARE(window.HoldTicks, 0);
-    QCOMPARE(window.GZCmd->isEnabled(), true);
-    QCOMPARE(window.RXLab->text(), u"48"_qs);
+    QVERIFY(terminal->receive(hexBytes("B0")));
+    QCOMPARE(window->RXLab->text(), u"47"_qs);
+    window->R16Chk->setChecked(true);
+    QVERIFY(terminal->receive("A"));
+    QCOMPARE(terminal->shown(), u"61 62 63 xy41 "_qs);
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    QCOMPARE(window->HoldTicks, 0);
+    QCOMPARE(window->GZCmd->isEnabled(), true);
+    QCOMPARE(window->RXLab->text(), u"48"_qs);
 }
 
-void TestMainFomReceive::otherEventsChangeNothing()
+void tst_MainFomReceive::otherEventsChangeNothing()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
     // A held byte on offer, a box and a count, as a receive event leaves them.
-    window.RTxt->appendText(u"ok");
-    window.RXLab->setText(u"3"_qs);
-    window.PendingLeadByte = 0xB0;
-    window.HoldTicks = 1;
-    window.GZCmd->setEnabled(true);
+    window->RTxt->appendText(u"ok");
+    window->RXLab->setText(u"3"_qs);
+    window->PendingLeadByte = 0xB0;
+    window->HoldTicks = 1;
+    window->GZCmd->setEnabled(true);
 
     // The control has raised no receive event: the handler returns at once
     // and changes nothing.
-    QVERIFY(window.MSComm1->commEvent() != MSComm::EvReceive);
-    window.MSComm1OnComm();
-    QCOMPARE(terminal.shown(), u"ok"_qs);
-    QCOMPARE(window.RXLab->text(), u"3"_qs);
-    QCOMPARE(window.HoldTicks, 1);
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    QCOMPARE(window.GZCmd->isEnabled(), true);
-    QVERIFY(terminal.dialogs.shown.isEmpty());
+    QVERIFY(window->MSComm1->commEvent() != MSComm::EvReceive);
+    window->MSComm1OnComm();
+    QCOMPARE(terminal->shown(), u"ok"_qs);
+    QCOMPARE(window->RXLab->text(), u"3"_qs);
+    QCOMPARE(window->HoldTicks, 1);
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    QCOMPARE(window->GZCmd->isEnabled(), true);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::pairsACharacterSplitAcrossEvents()
+void tst_MainFomReceive::pairsACharacterSplitAcrossEvents()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    QVERIFY(terminal.receive(hexBytes("B0")));
-    QCOMPARE(terminal.shown(), heldOnly);
-    QCOMPARE(window.RXLab->text(), u"1"_qs);
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    QCOMPARE(window.HoldTicks, 0);
-    QCOMPARE(window.GZCmd->isEnabled(), true);
+    QVERIFY(terminal->receive(hexBytes("B0")));
+    QCOMPARE(terminal->shown(), heldOnly);
+    QCOMPARE(window->RXLab->text(), u"1"_qs);
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    QCOMPARE(window->HoldTicks, 0);
+    QCOMPARE(window->GZCmd->isEnabled(), true);
 
-    QVERIFY(terminal.receive(hexBytes("A1")));
-    QCOMPARE(terminal.shown(), ah);
-    QCOMPARE(window.PendingLeadByte, 0);
-    QCOMPARE(window.HoldTicks, 3);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
+    QVERIFY(terminal->receive(hexBytes("A1")));
+    QCOMPARE(terminal->shown(), ah);
+    QCOMPARE(window->PendingLeadByte, 0);
+    QCOMPARE(window->HoldTicks, 3);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
 }
 
-void TestMainFomReceive::autoCorrectDropsAtTheSecondTick()
+void tst_MainFomReceive::autoCorrectDropsAtTheSecondTick()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.GZChk->click();
-    QVERIFY(terminal.receive(hexBytes("B0")));
-    QCOMPARE(window.GZCmd->isEnabled(), false);
-    QCOMPARE(window.HoldTicks, 0);
+    window->GZChk->click();
+    QVERIFY(terminal->receive(hexBytes("B0")));
+    QCOMPARE(window->GZCmd->isEnabled(), false);
+    QCOMPARE(window->HoldTicks, 0);
 
-    terminal.tick();
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    terminal.tick();
-    QCOMPARE(window.HoldTicks, 2);
-    QCOMPARE(window.PendingLeadByte, 0);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
+    window->HoldTimeoutStep();
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    window->HoldTimeoutStep();
+    QCOMPARE(window->HoldTicks, 2);
+    QCOMPARE(window->PendingLeadByte, 0);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
 
     // Pairing starts afresh: A1 is held itself.
-    QVERIFY(terminal.receive(hexBytes("A1")));
-    QCOMPARE(terminal.shown(), heldOnly);
-    QCOMPARE(window.PendingLeadByte, 0xA1);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
-    QCOMPARE(window.RXLab->text(), u"2"_qs); // the dropped byte was counted
+    QVERIFY(terminal->receive(hexBytes("A1")));
+    QCOMPARE(terminal->shown(), heldOnly);
+    QCOMPARE(window->PendingLeadByte, 0xA1);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
+    QCOMPARE(window->RXLab->text(), u"2"_qs); // the dropped byte was counted
 
     // The completing byte before the second tick cancels the countdown.
-    terminal.tick();
-    QVERIFY(terminal.receive(hexBytes("B0")));
-    QCOMPARE(terminal.shown(), u"“"_qs); // A1 B0
-    QCOMPARE(window.HoldTicks, 3);
-    terminal.tick();
-    QCOMPARE(window.HoldTicks, 4);
+    window->HoldTimeoutStep();
+    QVERIFY(terminal->receive(hexBytes("B0")));
+    QCOMPARE(terminal->shown(), u"“"_qs); // A1 B0
+    QCOMPARE(window->HoldTicks, 3);
+    window->HoldTimeoutStep();
+    QCOMPARE(window->HoldTicks, 4);
 }
 
-void TestMainFomReceive::untickingBeforeTheSecondTickKeepsTheByte()
+void tst_MainFomReceive::untickingBeforeTheSecondTickKeepsTheByte()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.GZChk->click();
-    QVERIFY(terminal.receive(hexBytes("B0")));
-    terminal.tick();
-    window.GZChk->click(); // unticked: nothing at once
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    terminal.tick();
-    terminal.tick();
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
+    window->GZChk->click();
+    QVERIFY(terminal->receive(hexBytes("B0")));
+    window->HoldTimeoutStep();
+    window->GZChk->click(); // unticked: nothing at once
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    window->HoldTimeoutStep();
+    window->HoldTimeoutStep();
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
 
     // Ticking it again while the button is disabled changes nothing either.
-    window.GZChk->click();
-    QCOMPARE(window.PendingLeadByte, 0xB0);
+    window->GZChk->click();
+    QCOMPARE(window->PendingLeadByte, 0xB0);
 
     // The next high byte still completes the held one.
-    QVERIFY(terminal.receive(hexBytes("A1")));
-    QCOMPARE(terminal.shown(), ah);
+    QVERIFY(terminal->receive(hexBytes("A1")));
+    QCOMPARE(terminal->shown(), ah);
 }
 
-void TestMainFomReceive::correctionOnDemand()
+void tst_MainFomReceive::correctionOnDemand()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    QVERIFY(terminal.receive(QByteArray("x") + hexBytes("B0")));
-    QCOMPARE(window.GZCmd->isEnabled(), true);
-    window.GZCmd->click();
-    QCOMPARE(window.PendingLeadByte, 0);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
-    QCOMPARE(terminal.shown(), u"x"_qs);
-    QCOMPARE(window.RXLab->text(), u"2"_qs);
+    QVERIFY(terminal->receive(QByteArray("x") + hexBytes("B0")));
+    QCOMPARE(window->GZCmd->isEnabled(), true);
+    window->GZCmd->click();
+    QCOMPARE(window->PendingLeadByte, 0);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
+    QCOMPARE(terminal->shown(), u"x"_qs);
+    QCOMPARE(window->RXLab->text(), u"2"_qs);
 
     // Ticking auto-correct while the button is offered drops the byte at once.
-    QVERIFY(terminal.receive(hexBytes("C4")));
-    QCOMPARE(window.GZCmd->isEnabled(), true);
-    window.GZChk->click();
-    QCOMPARE(window.PendingLeadByte, 0);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
-    QCOMPARE(terminal.shown(), u"x"_qs);
-    QCOMPARE(window.RXLab->text(), u"3"_qs);
+    QVERIFY(terminal->receive(hexBytes("C4")));
+    QCOMPARE(window->GZCmd->isEnabled(), true);
+    window->GZChk->click();
+    QCOMPARE(window->PendingLeadByte, 0);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
+    QCOMPARE(terminal->shown(), u"x"_qs);
+    QCOMPARE(window->RXLab->text(), u"3"_qs);
 }
 
-void TestMainFomReceive::idleTicksCycle()
+void tst_MainFomReceive::idleTicksCycle()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    QCOMPARE(window.HoldTicks, 0);
+    QCOMPARE(window->HoldTicks, 0);
     for (int expected = 1; expected <= 100; ++expected) {
-        terminal.tick();
-        QCOMPARE(window.HoldTicks, expected);
+        window->HoldTimeoutStep();
+        QCOMPARE(window->HoldTicks, expected);
     }
     for (int expected = 3; expected <= 100; ++expected) {
-        terminal.tick();
-        QCOMPARE(window.HoldTicks, expected);
+        window->HoldTimeoutStep();
+        QCOMPARE(window->HoldTicks, expected);
     }
-    terminal.tick();
-    QCOMPARE(window.HoldTicks, 3);
+    window->HoldTimeoutStep();
+    QCOMPARE(window->HoldTicks, 3);
 }
 
-void TestMainFomReceive::autoClear_data()
+void tst_MainFomReceive::autoClear_data()
 {
     QTest::addColumn<bool>("hex");
     QTest::addColumn<bool>("autoClear");
@@ -304,48 +257,44 @@ void TestMainFomReceive::autoClear_data()
     QTest::newRow("auto clear off keeps everything") << false << false << 6000 << false;
 }
 
-void TestMainFomReceive::autoClear()
+void tst_MainFomReceive::autoClear()
 {
     QFETCH(bool, hex);
     QFETCH(bool, autoClear);
     QFETCH(int, bytes);
     QFETCH(bool, emptied);
 
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.R16Chk->setChecked(hex);
-    window.CLSChk->setChecked(autoClear);
-    QVERIFY(terminal.receive(QByteArray(bytes, 'a')));
-    QCOMPARE(window.RTxt->length(), bytes * (hex ? 3 : 1));
-    window.AutoClearStep();
-    QCOMPARE(window.RTxt->length() == 0, emptied);
-    QCOMPARE(window.RXLab->text(), QString::number(bytes));
+    window->R16Chk->setChecked(hex);
+    window->CLSChk->setChecked(autoClear);
+    QVERIFY(terminal->receive(QByteArray(bytes, 'a')));
+    QCOMPARE(window->RTxt->length(), bytes * (hex ? 3 : 1));
+    window->AutoClearStep();
+    QCOMPARE(window->RTxt->length() == 0, emptied);
+    QCOMPARE(window->RXLab->text(), QString::number(bytes));
 
     // The box fills again after it was emptied.
-    QVERIFY(terminal.receive("b"));
-    QVERIFY(terminal.shown().endsWith(hex ? u"62 "_qs : u"b"_qs));
+    QVERIFY(terminal->receive("b"));
+    QVERIFY(terminal->shown().endsWith(hex ? u"62 "_qs : u"b"_qs));
 }
 
-void TestMainFomReceive::aHeldByteSurvivesClearing()
+void tst_MainFomReceive::aHeldByteSurvivesClearing()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    QVERIFY(terminal.receive(QByteArray("x") + hexBytes("B0")));
-    window.CLSCmd->click();
-    QCOMPARE(terminal.shown(), QString());
-    QCOMPARE(window.PendingLeadByte, 0xB0);
-    QCOMPARE(window.GZCmd->isEnabled(), true);
-    QCOMPARE(window.RXLab->text(), u"2"_qs);
-    QVERIFY(terminal.receive(hexBytes("A1") + "!"));
-    QCOMPARE(terminal.shown(), ah + u"!"_qs);
+    QVERIFY(terminal->receive(QByteArray("x") + hexBytes("B0")));
+    window->CLSCmd->click();
+    QCOMPARE(terminal->shown(), QString());
+    QCOMPARE(window->PendingLeadByte, 0xB0);
+    QCOMPARE(window->GZCmd->isEnabled(), true);
+    QCOMPARE(window->RXLab->text(), u"2"_qs);
+    QVERIFY(terminal->receive(hexBytes("A1") + "!"));
+    QCOMPARE(terminal->shown(), ah + u"!"_qs);
 
     // The same when auto clear empties the box.
-    QVERIFY(terminal.receive(QByteArray(4096, 'a') + hexBytes("C4")));
-    window.AutoClearStep();
-    QCOMPARE(terminal.shown(), QString());
-    QCOMPARE(window.PendingLeadByte, 0xC4);
-    QVERIFY(terminal.receive(hexBytes("E3")));
-    QCOMPARE(terminal.shown(), u"你"_qs);
+    QVERIFY(terminal->receive(QByteArray(4096, 'a') + hexBytes("C4")));
+    window->AutoClearStep();
+    QCOMPARE(terminal->shown(), QString());
+    QCOMPARE(window->PendingLeadByte, 0xC4);
+    QVERIFY(terminal->receive(hexBytes("E3")));
+    QCOMPARE(terminal->shown(), u"你"_qs);
 }
 
 namespace {
@@ -373,100 +322,90 @@ struct BlinkWatch : QObject
 
 // Each tick of the logo timer runs the hold countdown and auto clear before
 // the blink.
-void TestMainFomReceive::logoTimerTicksCorrectClearThenBlink()
+void tst_MainFomReceive::logoTimerTicksCorrectClearThenBlink()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.GZChk->click();
-    QVERIFY(terminal.receive(QByteArray(4096, 'a') + hexBytes("B0")));
-    BlinkWatch watch(window);
+    window->GZChk->click();
+    QVERIFY(terminal->receive(QByteArray(4096, 'a') + hexBytes("B0")));
+    BlinkWatch watch(*window);
     // The timer's own tick, without waiting for it.
     for (int tick = 0; tick < 2; ++tick)
-        QVERIFY(QMetaObject::invokeMethod(window.LOGOTimer, "timeout"));
+        QVERIFY(QMetaObject::invokeMethod(window->LOGOTimer, "timeout"));
     // The first tick empties the full box; the second drops the held byte.
     const QList<QList<qint64>> expected{{0xB0, 0, controlcolor::red},
                                         {0, 0, controlcolor::buttonText}};
     QCOMPARE(watch.seen, expected);
 }
 
-void TestMainFomReceive::clearingTheBoxAndTheCounters()
+void tst_MainFomReceive::clearingTheBoxAndTheCounters()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.TXLab->setText(u"17"_qs);
-    QVERIFY(terminal.receive("data"));
+    window->TXLab->setText(u"17"_qs);
+    QVERIFY(terminal->receive("data"));
 
-    window.ClearCmd->click();
-    QCOMPARE(window.TXLab->text(), u"0"_qs);
-    QCOMPARE(window.RXLab->text(), u"0"_qs);
-    QCOMPARE(terminal.shown(), u"data"_qs);
+    window->ClearCmd->click();
+    QCOMPARE(window->TXLab->text(), u"0"_qs);
+    QCOMPARE(window->RXLab->text(), u"0"_qs);
+    QCOMPARE(terminal->shown(), u"data"_qs);
 
-    QVERIFY(terminal.receive("more"));
-    QCOMPARE(window.RXLab->text(), u"4"_qs);
-    window.CLSCmd->click();
-    QCOMPARE(terminal.shown(), QString());
-    QCOMPARE(window.RXLab->text(), u"4"_qs);
+    QVERIFY(terminal->receive("more"));
+    QCOMPARE(window->RXLab->text(), u"4"_qs);
+    window->CLSCmd->click();
+    QCOMPARE(terminal->shown(), QString());
+    QCOMPARE(window->RXLab->text(), u"4"_qs);
 
     // Both work with the port closed too.
-    window.OCCOMCmd->click();
-    QVERIFY(!window.MSComm1->portOpen());
-    window.RTxt->appendText(u"typed");
-    window.CLSCmd->click();
-    window.ClearCmd->click();
-    QCOMPARE(terminal.shown(), QString());
-    QCOMPARE(window.RXLab->text(), u"0"_qs);
+    window->OCCOMCmd->click();
+    QVERIFY(!window->MSComm1->portOpen());
+    window->RTxt->appendText(u"typed");
+    window->CLSCmd->click();
+    window->ClearCmd->click();
+    QCOMPARE(terminal->shown(), QString());
+    QCOMPARE(window->RXLab->text(), u"0"_qs);
 }
 
-void TestMainFomReceive::aBurstIsShownAndCountedWhole_data()
+void tst_MainFomReceive::aBurstIsShownAndCountedWhole_data()
 {
     QTest::addColumn<int>("size");
     QTest::newRow("within the control's buffer") << 100000;
     QTest::newRow("beyond it: the rest waits in the line") << 1000000;
 }
 
-void TestMainFomReceive::aBurstIsShownAndCountedWhole()
+void tst_MainFomReceive::aBurstIsShownAndCountedWhole()
 {
     QFETCH(int, size);
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.R16Chk->setChecked(true);
+    window->R16Chk->setChecked(true);
     QByteArray burst(size, '\0');
     QString expected;
     for (qsizetype i = 0; i < burst.size(); ++i) {
         burst[i] = char(i * 7 % 256);
         expected += QString::asprintf("%02X ", quint8(burst[i]));
     }
-    QVERIFY(terminal.receive(burst));
-    QCOMPARE(window.RXLab->text(), QString::number(size));
-    QCOMPARE(window.RTxt->length(), 3 * size);
-    QCOMPARE(terminal.shown(), expected);
-    QVERIFY(terminal.dialogs.shown.isEmpty());
+    QVERIFY(terminal->receive(burst));
+    QCOMPARE(window->RXLab->text(), QString::number(size));
+    QCOMPARE(window->RTxt->length(), 3 * size);
+    QCOMPARE(terminal->shown(), expected);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::aBatchBeyond32767BytesIsHandledWhole()
+void tst_MainFomReceive::aBatchBeyond32767BytesIsHandledWhole()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
     const QByteArray burst = QByteArray("0123456789").repeated(10000);
     {
         // The window is busy elsewhere while the bytes pile up in the control.
-        const QSignalBlocker busy(window.MSComm1);
-        QVERIFY(terminal.line.write(burst));
-        QVERIFY(QTest::qWaitFor([&] { return window.MSComm1->inBufferCount() == burst.size(); },
+        const QSignalBlocker busy(window->MSComm1);
+        QVERIFY(terminal->line.write(burst));
+        QVERIFY(QTest::qWaitFor([&] { return window->MSComm1->inBufferCount() == burst.size(); },
                                 10000));
     }
-    QCOMPARE(window.MSComm1->commEvent(), qint16(MSComm::EvReceive));
-    window.MSComm1OnComm();
-    QCOMPARE(window.RXLab->text(), u"100000"_qs);
-    QCOMPARE(terminal.shown(), QString::fromLatin1(burst));
-    QCOMPARE(window.RTxt->selStart(), 100000);
-    QVERIFY(terminal.dialogs.shown.isEmpty());
+    QCOMPARE(window->MSComm1->commEvent(), qint16(MSComm::EvReceive));
+    window->MSComm1OnComm();
+    QCOMPARE(window->RXLab->text(), u"100000"_qs);
+    QCOMPARE(terminal->shown(), QString::fromLatin1(burst));
+    QCOMPARE(window->RTxt->selStart(), 100000);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
-void TestMainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
+void tst_MainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
     const QString text =
         u"串口调试：收到数据，中文与ASCII混合 abc\r\n第二行：温度 25℃，湿度 60％。\r\n"_qs.repeated(
             20);
@@ -477,35 +416,30 @@ void TestMainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
     qsizetype at = 0;
     for (int i = 0; at < bytes.size(); ++i) {
         const QByteArray chunk = bytes.mid(at, sizes[i % std::size(sizes)]);
-        QVERIFY(terminal.receive(chunk));
+        QVERIFY(terminal->receive(chunk));
         at += chunk.size();
     }
-    QCOMPARE(terminal.shown(), text);
-    QCOMPARE(window.PendingLeadByte, 0);
-    QCOMPARE(window.RXLab->text(), QString::number(bytes.size()));
+    QCOMPARE(terminal->shown(), text);
+    QCOMPARE(window->PendingLeadByte, 0);
+    QCOMPARE(window->RXLab->text(), QString::number(bytes.size()));
 }
 
-void TestMainFomReceive::aFailureIsReportedAndKeepsWhatWasDone()
+void tst_MainFomReceive::aFailureIsReportedAndKeepsWhatWasDone()
 {
-    Terminal &terminal = *m_terminal;
-    MainFom &window = terminal.window;
-    window.RXLab->setText(u"many"_qs);
-    QVERIFY(terminal.line.write("z"));
-    QTRY_COMPARE(terminal.dialogs.shown.size(), 1);
-    const RecordingDialogs::Shown &box = terminal.dialogs.shown.front();
-    QCOMPARE(box.kind, u"critical"_qs);
-    QCOMPARE(box.caption, u"错误号码：13"_qs);
-    QVERIFY(box.text.startsWith(u"错误："_qs));
-    QCOMPARE(terminal.shown(), u"z"_qs); // nothing is undone
-    QCOMPARE(window.RXLab->text(), u"many"_qs);
-    QCOMPARE(window.HoldTicks, 3);
-    QCOMPARE(window.GZCmd->isEnabled(), false);
+    window->RXLab->setText(u"many"_qs);
+    QVERIFY(terminal->line.write("z"));
+    QTRY_COMPARE(terminal->dialogs.shown.size(), 1);
+    QCOMPARE(terminal->dialogs.errorNumbers(), QList<int>{13});
+    QCOMPARE(terminal->shown(), u"z"_qs); // nothing is undone
+    QCOMPARE(window->RXLab->text(), u"many"_qs);
+    QCOMPARE(window->HoldTicks, 3);
+    QCOMPARE(window->GZCmd->isEnabled(), false);
 
     // The window stays usable.
-    window.ClearCmd->click();
-    QVERIFY(terminal.receive("ok"));
-    QCOMPARE(terminal.shown(), u"zok"_qs);
+    window->ClearCmd->click();
+    QVERIFY(terminal->receive("ok"));
+    QCOMPARE(terminal->shown(), u"zok"_qs);
 }
 
-QTEST_MAIN(TestMainFomReceive)
+QTEST_MAIN(tst_MainFomReceive)
 #include "tst_mainfom_receive.moc"

@@ -1,7 +1,7 @@
-#include "commerror.h"
 #include "mscomm.h"
 #include "portaccess.h"
 #include "ptypair.h"
+#include "raisederror.h"
 #include "testcatalog.h"
 
 #include <QCoreApplication>
@@ -35,14 +35,12 @@ int openUnprivileged(int argc, char **argv)
     MSComm comm;
     comm.setPortCatalog(TestCatalog::of({QString::fromLocal8Bit(argv[2])}));
     comm.setLockFolders({QString::fromLocal8Bit(argv[3])});
-    try {
+    const RaisedError error = errorRaisedBy([&] {
         comm.setCommPort(1);
         comm.setSettings(QStringLiteral("4800,N,8,1"));
         comm.setPortOpen(true);
-        std::printf("0\n");
-    } catch (const CommError &error) {
-        std::printf("%d\n%s\n", error.number(), error.description().toUtf8().constData());
-    }
+    });
+    std::printf("%d\n%s\n", error.number, error.description.toUtf8().constData());
     return 0;
 }
 

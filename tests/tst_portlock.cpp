@@ -2,6 +2,7 @@
 #include "mscomm.h"
 #include "portlock.h"
 #include "ptypair.h"
+#include "raisederror.h"
 #include "testcatalog.h"
 
 #include <QDateTime>
@@ -50,14 +51,12 @@ QByteArray lockContent(const QByteArray &format, qint64 pid)
 
 int openingError(MSComm &comm)
 {
-    try {
-        comm.setCommPort(1);
-        comm.setSettings(QStringLiteral("4800,N,8,1"));
-        comm.setPortOpen(true);
-    } catch (const CommError &error) {
-        return error.number();
-    }
-    return 0;
+    return errorRaisedBy([&] {
+               comm.setCommPort(1);
+               comm.setSettings(QStringLiteral("4800,N,8,1"));
+               comm.setPortOpen(true);
+           })
+        .number;
 }
 
 } // namespace

@@ -6,9 +6,7 @@
 #include "mainfom.h"
 #include "mscomm.h"
 #include "portlock.h"
-#include "ptypair.h"
-#include "recordingdialogs.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <unistd.h>
 
 class tst_PortOpenClose : public QObject
@@ -40,79 +39,66 @@ private slots:
     void clickStopsRunningAutoSendFirst();
 
 private:
-    void useDevices(const QStringList &devices);
     void expectClosed();
 
-    MainFom *m_window = nullptr;
-    PtyPair *m_line = nullptr;
-    RecordingDialogs::Record m_dialogs;
+    std::optional<TerminalOnLine> terminal;
+    MainFom *w = nullptr;
 };
 
 void tst_PortOpenClose::init()
 {
-    m_dialogs = {};
-    m_line = new PtyPair;
-    QVERIFY(m_line->isValid());
-    m_window = new MainFom;
-    m_window->setDialogs(std::make_unique<RecordingDialogs>(&m_dialogs));
-    useDevices({m_line->devicePath()});
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    terminal.emplace();
+    w = &terminal->window;
+    QVERIFY(terminal->line.isValid());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w));
 }
 
 void tst_PortOpenClose::cleanup()
 {
-    delete m_window;
-    delete m_line;
-}
-
-void tst_PortOpenClose::useDevices(const QStringList &devices)
-{
-    m_window->MSComm1->setPortCatalog(TestCatalog::of(devices));
+    terminal.reset();
 }
 
 void tst_PortOpenClose::expectClosed()
 {
-    MainFom &w = *m_window;
-    QVERIFY(!w.MSComm1->portOpen());
-    QCOMPARE(w.OCCOMCmd->text(), QStringLiteral("打开串口(&K)"));
-    QCOMPARE(w.ZSSha->fillColor(), controlcolor::black);
-    for (QWidget *box : {w.COMCom, w.BPSCom, w.JYWCom, w.SJWCom, w.TZWCom})
+    QVERIFY(!w->MSComm1->portOpen());
+    QCOMPARE(w->OCCOMCmd->text(), QStringLiteral("打开串口(&K)"));
+    QCOMPARE(w->ZSSha->fillColor(), controlcolor::black);
+    for (QWidget *box : {w->COMCom, w->BPSCom, w->JYWCom, w->SJWCom, w->TZWCom})
         QVERIFY(box->isEnabled());
-    QVERIFY(!w.SCmd->isEnabled());
+    QVERIFY(!w->SCmd->isEnabled());
 }
 
 void tst_PortOpenClose::altKOpensWithDefaultsAndClosesAgain()
 {
-    MainFom &w = *m_window;
     // An access key clicks its button the way a mouse does.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
-    QVERIFY(w.MSComm1->portOpen());
-    QCOMPARE(w.MSComm1->commPort(), qint16(1));
-    QCOMPARE(w.MSComm1->settings(), QStringLiteral("4800,N,8,1"));
-    QCOMPARE(w.MSComm1->inputLen(), qint16(0));
-    QCOMPARE(w.MSComm1->inputMode(), 1);
-    QCOMPARE(w.MSComm1->rThreshold(), qint16(1));
-    const termios line = m_line->deviceAttributes();
+    QVERIFY(w->MSComm1->portOpen());
+    QCOMPARE(w->MSComm1->commPort(), qint16(1));
+    QCOMPARE(w->MSComm1->settings(), QStringLiteral("4800,N,8,1"));
+    QCOMPARE(w->MSComm1->inputLen(), qint16(0));
+    QCOMPARE(w->MSComm1->inputMode(), 1);
+    QCOMPARE(w->MSComm1->rThreshold(), qint16(1));
+    const termios line = terminal->line.deviceAttributes();
     QCOMPARE(baudOf(line), 4800);
     QVERIFY(!(line.c_cflag & CSTOPB));
 
-    QCOMPARE(w.ZSSha->fillColor(), controlcolor::green);
-    QCOMPARE(w.OCCOMCmd->text(), QStringLiteral("关闭串口(&K)"));
-    for (QWidget *box : {w.COMCom, w.BPSCom, w.JYWCom, w.SJWCom, w.TZWCom})
+    QCOMPARE(w->ZSSha->fillColor(), controlcolor::green);
+    QCOMPARE(w->OCCOMCmd->text(), QStringLiteral("关闭串口(&K)"));
+    for (QWidget *box : {w->COMCom, w->BPSCom, w->JYWCom, w->SJWCom, w->TZWCom})
         QVERIFY(!box->isEnabled());
-    QVERIFY(w.SCmd->isEnabled());
+    QVERIFY(w->SCmd->isEnabled());
     // The boxes now show their defaults as chosen items.
-    QCOMPARE(w.COMCom->currentIndex(), 0);
-    QCOMPARE(w.BPSCom->currentIndex(), 4);
-    QCOMPARE(w.BPSCom->currentText(), QStringLiteral("4800"));
-    QCOMPARE(w.JYWCom->currentIndex(), 0);
-    QCOMPARE(w.SJWCom->currentIndex(), 0);
-    QCOMPARE(w.TZWCom->currentIndex(), 0);
+    QCOMPARE(w->COMCom->currentIndex(), 0);
+    QCOMPARE(w->BPSCom->currentIndex(), 4);
+    QCOMPARE(w->BPSCom->currentText(), QStringLiteral("4800"));
+    QCOMPARE(w->JYWCom->currentIndex(), 0);
+    QCOMPARE(w->SJWCom->currentIndex(), 0);
+    QCOMPARE(w->TZWCom->currentIndex(), 0);
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
     expectClosed();
-    QVERIFY(m_dialogs.shown.isEmpty());
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
 void tst_PortOpenClose::accessKeysClickAtOnce_data()
@@ -128,9 +114,8 @@ void tst_PortOpenClose::accessKeysClickAtOnce()
 {
     QFETCH(QString, button);
     QFETCH(int, key);
-    MainFom &w = *m_window;
-    w.OCCOMCmd->click(); // the send button needs an open port
-    auto *target = w.findChild<QPushButton *>(button);
+    w->OCCOMCmd->click(); // the send button needs an open port
+    auto *target = w->findChild<QPushButton *>(button);
     QSignalSpy clicked(target, &QPushButton::clicked);
 
     // The click is done when the key event returns; the button then looks
@@ -139,142 +124,140 @@ void tst_PortOpenClose::accessKeysClickAtOnce()
     QCOMPARE(clicked.count(), 1);
     if (target->isEnabled()) {
         QVERIFY(target->isDown());
+        // Pressed again while it still looks pressed: a second click.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(clicked.count(), 2);
         QTRY_VERIFY(!target->isDown());
     }
-    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(clicked.count(), target->isEnabled() ? 2 : 1);
     if (button == u"SCmd")
-        QVERIFY(w.TXLab->text() != u"0"); // sent and counted already
+        QVERIFY(w->TXLab->text() != u"0"); // sent and counted already
 }
 
 void tst_PortOpenClose::chosenSettingsReachTheLine()
 {
-    MainFom &w = *m_window;
     PtyPair second;
-    useDevices({m_line->devicePath(), second.devicePath()});
+    terminal->useDevices({terminal->line.devicePath(), second.devicePath()});
     // The list names the device behind each port.
-    w.COMCom->showPopup();
-    QCOMPARE(w.COMCom->itemData(1, Qt::ToolTipRole).toString(), second.devicePath());
-    w.COMCom->hidePopup();
-    w.COMCom->chooseIndex(1);
-    w.BPSCom->chooseIndex(11);
-    w.JYWCom->chooseIndex(2);
-    w.SJWCom->chooseIndex(1);
-    w.TZWCom->chooseIndex(1);
-    w.OCCOMCmd->click();
-    QVERIFY(w.MSComm1->portOpen());
-    QCOMPARE(w.MSComm1->commPort(), qint16(2));
-    QCOMPARE(w.MSComm1->settings(), QStringLiteral("115200,E,7,2"));
-    QCOMPARE(w.MSComm1->openDevice(), second.devicePath());
+    w->COMCom->showPopup();
+    QCOMPARE(w->COMCom->itemData(1, Qt::ToolTipRole).toString(), second.devicePath());
+    w->COMCom->hidePopup();
+    w->COMCom->chooseIndex(1);
+    w->BPSCom->chooseIndex(11);
+    w->JYWCom->chooseIndex(2);
+    w->SJWCom->chooseIndex(1);
+    w->TZWCom->chooseIndex(1);
+    w->OCCOMCmd->click();
+    QVERIFY(w->MSComm1->portOpen());
+    QCOMPARE(w->MSComm1->commPort(), qint16(2));
+    QCOMPARE(w->MSComm1->settings(), QStringLiteral("115200,E,7,2"));
+    QCOMPARE(w->MSComm1->openDevice(), second.devicePath());
     QCOMPARE(baudOf(second.deviceAttributes()), 115200);
     QVERIFY(second.deviceAttributes().c_cflag & CSTOPB);
-    w.OCCOMCmd->click();
+    w->OCCOMCmd->click();
     expectClosed();
 }
 
 void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
 {
-    MainFom &w = *m_window;
     PtyPair second;
-    useDevices({m_line->devicePath(), second.devicePath()});
-    w.COMCom->lineEdit()->selectAll();
-    QTest::keyClicks(w.COMCom->lineEdit(), "COM2");
-    w.BPSCom->setFocus();
-    w.BPSCom->lineEdit()->selectAll();
-    QTest::keyClicks(w.BPSCom->lineEdit(), "9600");
+    terminal->useDevices({terminal->line.devicePath(), second.devicePath()});
+    w->COMCom->lineEdit()->selectAll();
+    QTest::keyClicks(w->COMCom->lineEdit(), "COM2");
+    w->BPSCom->setFocus();
+    w->BPSCom->lineEdit()->selectAll();
+    QTest::keyClicks(w->BPSCom->lineEdit(), "9600");
     // Up finds no item above a typed text, and leaving the box chooses none.
-    QTest::keyClick(w.BPSCom, Qt::Key_Up);
-    QTest::keyClick(w.BPSCom, Qt::Key_Tab);
-    QCOMPARE(w.BPSCom->currentIndex(), -1);
+    QTest::keyClick(w->BPSCom, Qt::Key_Up);
+    QTest::keyClick(w->BPSCom, Qt::Key_Tab);
+    QCOMPARE(w->BPSCom->currentIndex(), -1);
 
-    w.OCCOMCmd->click();
+    w->OCCOMCmd->click();
     // The port number comes from the chosen item, never from the text.
-    QCOMPARE(w.MSComm1->commPort(), qint16(1));
-    QCOMPARE(w.MSComm1->settings(), QStringLiteral("4800,N,8,1"));
-    QCOMPARE(w.COMCom->currentText(), QStringLiteral("COM1"));
-    QCOMPARE(w.BPSCom->currentText(), QStringLiteral("4800"));
+    QCOMPARE(w->MSComm1->commPort(), qint16(1));
+    QCOMPARE(w->MSComm1->settings(), QStringLiteral("4800,N,8,1"));
+    QCOMPARE(w->COMCom->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(w->BPSCom->currentText(), QStringLiteral("4800"));
 }
 
 void tst_PortOpenClose::portHeldElsewhereIsReportedAsOccupied()
 {
-    QSerialPort holder(m_line->devicePath());
+    QSerialPort holder(terminal->line.devicePath());
     QVERIFY(holder.open(QIODevice::ReadWrite));
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("warning"));
-    QCOMPARE(m_dialogs.shown[0].caption, QStringLiteral("Varnica"));
-    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("此串口被占用   "));
+    w->OCCOMCmd->click();
+    QCOMPARE(terminal->dialogs.shown.size(), 1);
+    QCOMPARE(terminal->dialogs.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(terminal->dialogs.shown[0].caption, QStringLiteral("Varnica"));
+    QCOMPARE(terminal->dialogs.shown[0].text, QStringLiteral("此串口被占用   "));
     expectClosed();
     // What was written before the failure stays: the boxes show their defaults.
-    QCOMPARE(m_window->COMCom->currentIndex(), 0);
+    QCOMPARE(w->COMCom->currentIndex(), 0);
 
     // Once the other program lets go the same click opens it.
     holder.close();
-    m_window->OCCOMCmd->click();
-    QVERIFY(m_window->MSComm1->portOpen());
-    m_window->OCCOMCmd->click();
+    w->OCCOMCmd->click();
+    QVERIFY(w->MSComm1->portOpen());
+    w->OCCOMCmd->click();
 
     // A lock file as most serial programs write it, naming a live process.
     QTemporaryDir lockFolder;
-    QFile lock(lockFolder.filePath(portlock::lockNames(m_line->devicePath()).first()));
+    QFile lock(lockFolder.filePath(portlock::lockNames(terminal->line.devicePath()).first()));
     QVERIFY(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray::number(::getppid()).rightJustified(10) + '\n');
     lock.close();
-    m_window->MSComm1->setLockFolders({lockFolder.path()});
+    w->MSComm1->setLockFolders({lockFolder.path()});
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
-    QTRY_COMPARE(m_dialogs.shown.size(), 2);
-    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("此串口被占用   "));
+    QTRY_COMPARE(terminal->dialogs.shown.size(), 2);
+    QCOMPARE(terminal->dialogs.shown[1].text, QStringLiteral("此串口被占用   "));
     expectClosed();
     QVERIFY(lock.exists());
 }
 
 void tst_PortOpenClose::missingPortIsReportedAsMissing()
 {
-    m_window->COMCom->chooseIndex(7); // COM8: only one port is present
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("warning"));
-    QCOMPARE(m_dialogs.shown[0].caption, QStringLiteral("Varnica"));
-    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("没有此串口   "));
+    w->COMCom->chooseIndex(7); // COM8: only one port is present
+    w->OCCOMCmd->click();
+    QCOMPARE(terminal->dialogs.shown.size(), 1);
+    QCOMPARE(terminal->dialogs.shown[0].kind, QStringLiteral("warning"));
+    QCOMPARE(terminal->dialogs.shown[0].caption, QStringLiteral("Varnica"));
+    QCOMPARE(terminal->dialogs.shown[0].text, QStringLiteral("没有此串口   "));
     expectClosed();
 
-    useDevices({QStringLiteral("/dev/varnica-unplugged")});
-    m_window->COMCom->chooseIndex(0);
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 2);
-    QCOMPARE(m_dialogs.shown[1].text, QStringLiteral("没有此串口   "));
+    terminal->useDevices({QStringLiteral("/dev/varnica-unplugged")});
+    w->COMCom->chooseIndex(0);
+    w->OCCOMCmd->click();
+    QCOMPARE(terminal->dialogs.shown.size(), 2);
+    QCOMPARE(terminal->dialogs.shown[1].text, QStringLiteral("没有此串口   "));
 }
 
 void tst_PortOpenClose::otherFailuresGoToTheErrorBox()
 {
     // /dev/null opens but is no terminal: the line refuses every setting.
-    useDevices({QStringLiteral("/dev/null")});
-    m_window->OCCOMCmd->click();
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].kind, QStringLiteral("critical"));
-    QVERIFY(m_dialogs.shown[0].caption.startsWith(QStringLiteral("错误号码：")));
-    QVERIFY(m_dialogs.shown[0].text.startsWith(QStringLiteral("错误：")));
-    QVERIFY(m_dialogs.shown[0].text.size() > 3);
+    terminal->useDevices({QStringLiteral("/dev/null")});
+    w->OCCOMCmd->click();
+    const QList<int> errors = terminal->dialogs.errorNumbers();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0] != -1); // the error box, whichever number the line gave
     expectClosed();
 }
 
 void tst_PortOpenClose::clickStopsRunningAutoSendFirst()
 {
-    MainFom &w = *m_window;
-    w.OCCOMCmd->click();
-    QVERIFY(w.MSComm1->portOpen());
+    w->OCCOMCmd->click();
+    QVERIFY(w->MSComm1->portOpen());
     // Auto-send running: its three controls locked, the timer ticking.
-    w.AutoSChk->setChecked(true);
-    w.S16Chk->setEnabled(false);
-    w.AutoSChk->setEnabled(false);
-    w.AutoSTxt->setEnabled(false);
-    w.AutoSTim->setInterval(1000);
-    w.SCmd->setText(QStringLiteral("停止自动发送(&S)"));
+    w->AutoSChk->setChecked(true);
+    w->S16Chk->setEnabled(false);
+    w->AutoSChk->setEnabled(false);
+    w->AutoSTxt->setEnabled(false);
+    w->AutoSTim->setInterval(1000);
+    w->SCmd->setText(QStringLiteral("停止自动发送(&S)"));
 
-    w.OCCOMCmd->click();
+    w->OCCOMCmd->click();
     expectClosed();
-    QCOMPARE(w.AutoSTim->interval(), 0);
-    QVERIFY(w.S16Chk->isEnabled() && w.AutoSChk->isEnabled() && w.AutoSTxt->isEnabled());
-    QCOMPARE(w.SCmd->text(), QStringLiteral("开始自动发送(&S)"));
+    QCOMPARE(w->AutoSTim->interval(), 0);
+    QVERIFY(w->S16Chk->isEnabled() && w->AutoSChk->isEnabled() && w->AutoSTxt->isEnabled());
+    QCOMPARE(w->SCmd->text(), QStringLiteral("开始自动发送(&S)"));
 }
 
 QTEST_MAIN(tst_PortOpenClose)

@@ -35,7 +35,7 @@ private:
 
 } // namespace
 
-class TestPrivateFolder : public QObject
+class tst_PrivateFolder : public QObject
 {
     Q_OBJECT
 
@@ -57,13 +57,13 @@ private:
     QString privatePath() const { return m_root->filePath(PrivateFolder::nameFor(::geteuid())); }
 };
 
-void TestPrivateFolder::init()
+void tst_PrivateFolder::init()
 {
     m_root = std::make_unique<QTemporaryDir>();
     QVERIFY(m_root->isValid());
 }
 
-void TestPrivateFolder::temporaryRootPrefersTempThenThePlatformFolder_data()
+void tst_PrivateFolder::temporaryRootPrefersTempThenThePlatformFolder_data()
 {
     QTest::addColumn<QStringList>("variables"); // name=value
     QTest::addColumn<QString>("root");
@@ -75,7 +75,7 @@ void TestPrivateFolder::temporaryRootPrefersTempThenThePlatformFolder_data()
     QTest::newRow("TMPDIR empty") << QStringList{"TMPDIR="} << "/tmp";
 }
 
-void TestPrivateFolder::temporaryRootPrefersTempThenThePlatformFolder()
+void tst_PrivateFolder::temporaryRootPrefersTempThenThePlatformFolder()
 {
     QFETCH(QStringList, variables);
     QProcessEnvironment environment;
@@ -84,7 +84,7 @@ void TestPrivateFolder::temporaryRootPrefersTempThenThePlatformFolder()
     QTEST(temporaryRoot(environment), "root");
 }
 
-void TestPrivateFolder::opensItsOwnFolderShutToOthers_data()
+void tst_PrivateFolder::opensItsOwnFolderShutToOthers_data()
 {
     QTest::addColumn<int>("mask");
     QTest::newRow("open umask") << 0;
@@ -92,7 +92,7 @@ void TestPrivateFolder::opensItsOwnFolderShutToOthers_data()
     QTest::newRow("umask taking the owner's bits") << 0777;
 }
 
-void TestPrivateFolder::opensItsOwnFolderShutToOthers()
+void tst_PrivateFolder::opensItsOwnFolderShutToOthers()
 {
     QFETCH(int, mask);
     {
@@ -106,7 +106,7 @@ void TestPrivateFolder::opensItsOwnFolderShutToOthers()
     QVERIFY(PrivateFolder::open(m_root->path())); // used again as it is
 }
 
-void TestPrivateFolder::refusesAFolderItCannotTrust_data()
+void tst_PrivateFolder::refusesAFolderItCannotTrust_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("link to a folder of the user's") << "link";
@@ -117,7 +117,7 @@ void TestPrivateFolder::refusesAFolderItCannotTrust_data()
     QTest::newRow("no temporary folder") << "missing root";
 }
 
-void TestPrivateFolder::refusesAFolderItCannotTrust()
+void tst_PrivateFolder::refusesAFolderItCannotTrust()
 {
     QFETCH(QString, kind);
     const QByteArray path = QFile::encodeName(privatePath());
@@ -148,7 +148,7 @@ void TestPrivateFolder::refusesAFolderItCannotTrust()
     QVERIFY(QFile::exists(elsewhere + "/DravikVarnicaV1.2.exe"));
 }
 
-void TestPrivateFolder::createsFilesWithExactModesAndNeverOverSomething()
+void tst_PrivateFolder::createsFilesWithExactModesAndNeverOverSomething()
 {
     const UmaskScope scope{0777};
     const auto folder = PrivateFolder::open(m_root->path());
@@ -172,7 +172,7 @@ void TestPrivateFolder::createsFilesWithExactModesAndNeverOverSomething()
     QVERIFY(!QFile::exists(target));
 }
 
-void TestPrivateFolder::vouchesOnlyForItsOwnExactCopy_data()
+void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("vouched");
@@ -188,7 +188,7 @@ void TestPrivateFolder::vouchesOnlyForItsOwnExactCopy_data()
     QTest::newRow("absent") << "absent" << false;
 }
 
-void TestPrivateFolder::vouchesOnlyForItsOwnExactCopy()
+void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy()
 {
     QFETCH(QString, kind);
     const auto folder = PrivateFolder::open(m_root->path());
@@ -227,7 +227,7 @@ void TestPrivateFolder::vouchesOnlyForItsOwnExactCopy()
     QCOMPARE(folder->openOwnCopy("t.exe", carried).isValid(), vouched);
 }
 
-void TestPrivateFolder::removesWhatMatchesThePatternOnly()
+void tst_PrivateFolder::removesWhatMatchesThePatternOnly()
 {
     const auto folder = PrivateFolder::open(m_root->path());
     QVERIFY(folder);
@@ -251,5 +251,5 @@ void TestPrivateFolder::removesWhatMatchesThePatternOnly()
     QVERIFY(!folder->exists("mscomm32.ocx"));
 }
 
-QTEST_APPLESS_MAIN(TestPrivateFolder)
+QTEST_APPLESS_MAIN(tst_PrivateFolder)
 #include "tst_privatefolder.moc"

@@ -6,7 +6,7 @@
 
 using Feeds = QList<QByteArray>;
 
-class TestReceiveDecoder : public QObject
+class tst_ReceiveDecoder : public QObject
 {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ QString platformGbk(const QByteArray &bytes)
 
 } // namespace
 
-void TestReceiveDecoder::showsBytes_data()
+void tst_ReceiveDecoder::showsBytes_data()
 {
     QTest::addColumn<Feeds>("feeds");
     QTest::addColumn<bool>("hex");
@@ -73,7 +73,7 @@ void TestReceiveDecoder::showsBytes_data()
         << u"串口调试：收到数据"_qs << 0;
 }
 
-void TestReceiveDecoder::showsBytes()
+void tst_ReceiveDecoder::showsBytes()
 {
     QFETCH(Feeds, feeds);
     QFETCH(bool, hex);
@@ -89,7 +89,7 @@ void TestReceiveDecoder::showsBytes()
     QCOMPARE(held, heldAfter);
 }
 
-void TestReceiveDecoder::everyPairIsTheCodePagesCharacter()
+void tst_ReceiveDecoder::everyPairIsTheCodePagesCharacter()
 {
     QStringDecoder decoder("GBK");
     QVERIFY(decoder.isValid());
@@ -112,7 +112,7 @@ void TestReceiveDecoder::everyPairIsTheCodePagesCharacter()
     QCOMPARE(mismatches, 0);
 }
 
-void TestReceiveDecoder::standaloneBytesAreTheCodePagesCharacters()
+void tst_ReceiveDecoder::standaloneBytesAreTheCodePagesCharacters()
 {
     for (int byte = 0; byte < 256; ++byte) {
         if (gbk::isPairingByte(quint8(byte)))
@@ -126,7 +126,7 @@ void TestReceiveDecoder::standaloneBytesAreTheCodePagesCharacters()
     }
 }
 
-void TestReceiveDecoder::appendsToWhatThePieceHolds()
+void tst_ReceiveDecoder::appendsToWhatThePieceHolds()
 {
     qint32 held = 0;
     QString piece = u"before "_qs;
@@ -135,7 +135,7 @@ void TestReceiveDecoder::appendsToWhatThePieceHolds()
     QCOMPARE(piece, u"before ok7F "_qs);
 }
 
-void TestReceiveDecoder::largeBatchComesOutWhole()
+void tst_ReceiveDecoder::largeBatchComesOutWhole()
 {
     // Far more than a 16-bit index could count.
     QByteArray batch(100000, '\0');
@@ -152,5 +152,5 @@ void TestReceiveDecoder::largeBatchComesOutWhole()
     QCOMPARE(text, QString(100000, u'z'));
 }
 
-QTEST_APPLESS_MAIN(TestReceiveDecoder)
+QTEST_APPLESS_MAIN(tst_ReceiveDecoder)
 #include "tst_receivedecoder.moc"

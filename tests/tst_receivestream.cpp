@@ -5,10 +5,8 @@
 #include "mainfom.h"
 #include "mscomm.h"
 #include "processstats.h"
-#include "ptypair.h"
 #include "receiveview.h"
-#include "recordingdialogs.h"
-#include "testcatalog.h"
+#include "terminalonline.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -17,6 +15,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -58,33 +58,24 @@ private slots:
     void longMixedTrafficKeepsMemoryFlat();
 
 private:
-    PtyPair *m_line = nullptr;
-    MainFom *m_window = nullptr;
-    RecordingDialogs::Record m_dialogs;
+    std::optional<TerminalOnLine> terminal;
 };
 
 void tst_ReceiveStream::init()
 {
-    m_dialogs = {};
-    m_line = new PtyPair;
-    m_window = new MainFom;
-    m_window->setDialogs(std::make_unique<RecordingDialogs>(&m_dialogs));
-    m_window->MSComm1->setPortCatalog(TestCatalog::of({m_line->devicePath()}));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    m_window->OCCOMCmd->click();
-    QVERIFY(m_window->MSComm1->portOpen());
+    terminal.emplace();
+    QVERIFY(terminal->show());
+    QVERIFY(terminal->open());
 }
 
 void tst_ReceiveStream::cleanup()
 {
-    delete m_window;
-    delete m_line;
+    terminal.reset();
 }
 
 void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
 {
-    m_window->CLSChk->setChecked(false);
+    terminal->window.CLSChk->setChecked(false);
     QRandomGenerator random(20080928);
     QByteArray stream = mixedTraffic(random, 60000);
     // Chinese characters cut at every possible place, lone high bytes last.
@@ -95,15 +86,16 @@ void tst_ReceiveStream::chunkSizesAndPausesChangeNothing()
     while (offset < stream.size()) {
         const qsizetype length =
             std::min<qsizetype>(random.bounded(1, 700), stream.size() - offset);
-        QVERIFY(m_line->write(stream.mid(offset, length)));
+        QVERIFY(terminal->line.write(stream.mid(offset, length)));
         offset += length;
         if (random.bounded(4) == 0)
             QTest::qWait(random.bounded(1, 15));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->RXLab->text(), QString::number(stream.size()), 10000);
-    QCOMPARE(m_window->RTxt->text(), expected);
-    QCOMPARE(m_window->PendingLeadByte, 0);
-    QVERIFY(m_dialogs.shown.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(terminal->window.RXLab->text(), QString::number(stream.size()),
+                              10000);
+    QCOMPARE(terminal->shown(), expected);
+    QCOMPARE(terminal->window.PendingLeadByte, 0);
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
 void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
@@ -119,14 +111,14 @@ void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
     clock.start();
     while (clock.elapsed() < qint64(seconds) * 1000) {
         const QByteArray burst = mixedTraffic(random, random.bounded(1000, 40000));
-        QVERIFY(m_line->write(burst));
+        QVERIFY(terminal->line.write(burst));
         written += burst.size();
         QTest::qWait(random.bounded(5, 40));
         if (residentAfterWarmUp == 0 && clock.elapsed() > 10000)
             residentAfterWarmUp = processstats::residentMiB();
         highest = std::max(highest, processstats::residentMiB());
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->RXLab->text(), QString::number(written), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(terminal->window.RXLab->text(), QString::number(written), 20000);
     const double growth = processstats::residentMiB() - residentAfterWarmUp;
     qInfo("soak: %lld bytes in %d s; resident %.1f MiB after warm-up, %.1f MiB at the end, "
           "%.1f MiB at the highest",
@@ -138,7 +130,7 @@ void tst_ReceiveStream::longMixedTrafficKeepsMemoryFlat()
 #else
     QVERIFY2(growth < 16.0, qPrintable(QString::number(growth)));
 #endif
-    QVERIFY(m_dialogs.shown.isEmpty());
+    QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 
 QTEST_MAIN(tst_ReceiveStream)

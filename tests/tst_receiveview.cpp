@@ -8,20 +8,17 @@
 #include <QScrollBar>
 #include <QTest>
 
-class TestReceiveView : public QObject
+// The receive box as a widget: wrapping at its width, scrolling, keys, the
+// mouse and painting. Its text and caret alone are tested in tst_receivetext.
+class tst_ReceiveView : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void holdsTheTextAsReceived();
-    void showsLineBreaksAndControlCharacters();
-    void showsMarkupAsItIs();
     void wrapsAtItsWidth();
     void wrapsPieceByPieceAsItWouldWhole();
     void aNewWidthReachesALongTextInTime();
     void followsTheCaretToTheEnd();
-    void setSelStartStaysOnTheText();
-    void appendingLeavesTheCaretAlone();
     void selectsAndCopiesWithTheKeyboard();
     void takesTypingAndPasting();
     void selectsWithTheMouse();
@@ -66,51 +63,7 @@ int pixelsOf(const QImage &image, QColor colour)
 
 } // namespace
 
-void TestReceiveView::holdsTheTextAsReceived()
-{
-    ReceiveView view;
-    QCOMPARE(view.length(), 0);
-    QCOMPARE(view.lineCount(), 1);
-    view.appendText(u"ab\r\n");
-    view.appendText(u"c");
-    QCOMPARE(view.text(), u"ab\r\nc"_qs);
-    QCOMPARE(view.length(), 5); // a CR LF counts two
-    QCOMPARE(view.lineCount(), 2);
-    view.appendText(QStringView());
-    QCOMPARE(view.length(), 5);
-
-    view.moveCaretToEnd();
-    view.clearText();
-    QCOMPARE(view.text(), QString());
-    QCOMPARE(view.length(), 0);
-    QCOMPARE(view.lineCount(), 1);
-    QCOMPARE(view.selStart(), 0);
-    view.appendText(u"again");
-    QCOMPARE(view.text(), u"again"_qs);
-}
-
-void TestReceiveView::showsLineBreaksAndControlCharacters()
-{
-    ReceiveView view;
-    view.appendText(QString(u"a\r\nb\nc\rd\0e\tf"_qs));
-    QCOMPARE(view.lineCount(), 4);
-    QCOMPARE(view.shownLine(0), u"a"_qs);
-    QCOMPARE(view.shownLine(1), u"b"_qs);
-    QCOMPARE(view.shownLine(2), u"c"_qs);
-    QCOMPARE(view.shownLine(3), u"d\u2400e\u2409f"_qs);
-    QCOMPARE(view.length(), 12);
-}
-
-void TestReceiveView::showsMarkupAsItIs()
-{
-    ReceiveView view;
-    const QString markup = u"<b>bold</b> &amp; <a href='x'>&C</a>"_qs;
-    view.appendText(markup);
-    QCOMPARE(view.shownLine(0), markup);
-    QCOMPARE(view.text(), markup);
-}
-
-void TestReceiveView::wrapsAtItsWidth()
+void tst_ReceiveView::wrapsAtItsWidth()
 {
     ShownView shown;
     ReceiveView &view = shown.view;
@@ -133,7 +86,7 @@ void TestReceiveView::wrapsAtItsWidth()
         QVERIFY2(view.shownLine(i).size() % 3 == 0, qPrintable(view.shownLine(i)));
 }
 
-void TestReceiveView::wrapsPieceByPieceAsItWouldWhole()
+void tst_ReceiveView::wrapsPieceByPieceAsItWouldWhole()
 {
     ShownView piecewise;
     ShownView whole;
@@ -148,7 +101,7 @@ void TestReceiveView::wrapsPieceByPieceAsItWouldWhole()
         QCOMPARE(piecewise.view.shownLine(line), whole.view.shownLine(line));
 }
 
-void TestReceiveView::aNewWidthReachesALongTextInTime()
+void tst_ReceiveView::aNewWidthReachesALongTextInTime()
 {
     ShownView wide(QSize(400, 160));
     const QString hex = u"0A 1B 2C 3D "_qs.repeated(250000); // 3 million characters
@@ -168,7 +121,7 @@ void TestReceiveView::aNewWidthReachesALongTextInTime()
     QCOMPARE(wide.view.firstVisibleLine() + wide.view.visibleLineCount(), wide.view.lineCount());
 }
 
-void TestReceiveView::followsTheCaretToTheEnd()
+void tst_ReceiveView::followsTheCaretToTheEnd()
 {
     ShownView shown;
     ReceiveView &view = shown.view;
@@ -191,34 +144,7 @@ void TestReceiveView::followsTheCaretToTheEnd()
     QTRY_COMPARE(bar->value(), bar->maximum());
 }
 
-void TestReceiveView::setSelStartStaysOnTheText()
-{
-    ReceiveView view;
-    view.appendText(u"ab\r\ncd");
-    view.setSelStart(-5);
-    QCOMPARE(view.selStart(), 0);
-    view.setSelStart(100);
-    QCOMPARE(view.selStart(), 6);
-    view.setSelStart(3); // between CR and LF: the caret goes past the pair
-    QCOMPARE(view.selStart(), 4);
-    view.setSelStart(1);
-    QCOMPARE(view.selStart(), 1);
-    QCOMPARE(view.selLength(), 0);
-}
-
-void TestReceiveView::appendingLeavesTheCaretAlone()
-{
-    ShownView shown;
-    ReceiveView &view = shown.view;
-    view.appendText(u"abcdef");
-    view.setSelStart(2);
-    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
-    view.appendText(u"ghi");
-    QCOMPARE(view.selStart(), 2);
-    QCOMPARE(view.selectedText(), u"c"_qs);
-}
-
-void TestReceiveView::selectsAndCopiesWithTheKeyboard()
+void tst_ReceiveView::selectsAndCopiesWithTheKeyboard()
 {
     ShownView shown;
     ReceiveView &view = shown.view;
@@ -246,7 +172,7 @@ void TestReceiveView::selectsAndCopiesWithTheKeyboard()
     QCOMPARE(QGuiApplication::clipboard()->text(), view.text());
 }
 
-void TestReceiveView::takesTypingAndPasting()
+void tst_ReceiveView::takesTypingAndPasting()
 {
     ShownView shown;
     ReceiveView &view = shown.view;
@@ -281,7 +207,7 @@ void TestReceiveView::takesTypingAndPasting()
     QCOMPARE(view.text(), u"z!"_qs);
 }
 
-void TestReceiveView::selectsWithTheMouse()
+void tst_ReceiveView::selectsWithTheMouse()
 {
     ShownView shown;
     ReceiveView &view = shown.view;
@@ -308,7 +234,7 @@ void TestReceiveView::selectsWithTheMouse()
     QCOMPARE(view.selectedText(), u"world"_qs);
 }
 
-void TestReceiveView::tabMovesTheFocusOn()
+void tst_ReceiveView::tabMovesTheFocusOn()
 {
     QWidget form;
     auto *view = new ReceiveView(&form);
@@ -324,7 +250,7 @@ void TestReceiveView::tabMovesTheFocusOn()
     QCOMPARE(view->text(), QString());
 }
 
-void TestReceiveView::paintsTheSelection()
+void tst_ReceiveView::paintsTheSelection()
 {
     ShownView shown;
     ReceiveView &view = shown.view;
@@ -335,5 +261,5 @@ void TestReceiveView::paintsTheSelection()
     QVERIFY(pixelsOf(view.viewport()->grab().toImage(), highlight) > 0);
 }
 
-QTEST_MAIN(TestReceiveView)
+QTEST_MAIN(tst_ReceiveView)
 #include "tst_receiveview.moc"

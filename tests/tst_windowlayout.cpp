@@ -8,6 +8,10 @@ Q_DECLARE_METATYPE(Placement)
 
 namespace {
 
+// Each placement lists the tops of StaFra, SFra, OntopChk and SCmd; SCmd's
+// left; dravikZZlab's top; GZFra's left and top; the split bar's width,
+// height, Max and Value; RTxt's width and height; STxt's top, width, height.
+
 // The controls as the window starts: outer size 7590 by 6240.
 Placement startPlacement()
 {
@@ -15,25 +19,9 @@ Placement startPlacement()
             4935, 4665, 3825, 5535, 3795, 3960, 5535, 1080};
 }
 
-// The start placement moved for a window dw wider and dh taller, with the
-// send box keeping its height and the correction frame at the given place.
-Placement grown(int dw, int dh, int correctionLeft, int correctionTop)
-{
-    Placement p = startPlacement();
-    for (int *top : {&p.statusFrameTop, &p.sendFrameTop, &p.ontopTop, &p.sendButtonTop, &p.linkTop,
-                     &p.barHeight, &p.barMaximum, &p.barValue, &p.receiveHeight, &p.sendTop})
-        *top += dh;
-    for (int *width : {&p.barWidth, &p.receiveWidth, &p.sendWidth})
-        *width += dw;
-    p.sendButtonLeft = (7590 + dw) / 2 + 165;
-    p.correctionLeft = correctionLeft;
-    p.correctionTop = correctionTop;
-    return p;
-}
-
 } // namespace
 
-class TestWindowLayout : public QObject
+class tst_WindowLayout : public QObject
 {
     Q_OBJECT
 
@@ -44,7 +32,7 @@ private slots:
     void boundaryPlacesBothBoxes();
 };
 
-void TestWindowLayout::followsOuterSize_data()
+void tst_WindowLayout::followsOuterSize_data()
 {
     QTest::addColumn<Placement>("current");
     QTest::addColumn<int>("outerWidth");
@@ -52,26 +40,37 @@ void TestWindowLayout::followsOuterSize_data()
     QTest::addColumn<Placement>("expected");
 
     const Placement start = startPlacement();
+    const Placement taller{5940, 4500, 5700, 5700, 3960, 6060, 5940, 5580, 5535,
+                           5535, 5265, 4425, 5535, 4395, 4560, 5535, 1080};
+    const Placement wider{5340, 3900, 5100, 5100, 4710, 5460, 7440, 4980, 7035,
+                          4935, 4665, 3825, 7035, 3795, 3960, 7035, 1080};
+    const Placement oddWidth{5340, 3900, 5100, 5100, 3967, 5460, 5955, 4980, 5550,
+                             4935, 4665, 3825, 5550, 3795, 3960, 5550, 1080};
+    const Placement widerTaller{6840, 5400, 6600, 6600, 4710, 6960, 150,  3820, 7035,
+                                6435, 6165, 5325, 7035, 5295, 5460, 7035, 1080};
+    const Placement justBelow{6339, 4899, 6099, 6099, 3960, 6459, 5940, 5979, 5535,
+                              5934, 5664, 4824, 5535, 4794, 4959, 5535, 1080};
+    const Placement leftColumn{6340, 4900, 6100, 6100, 3960, 6460, 150,  3820, 5535,
+                               5935, 5665, 4825, 5535, 4795, 4960, 5535, 1080};
+    const Placement veryTall{39100, 37660, 38860, 38860, 3960,  39220, 150,  3820, 5535,
+                             38695, 38425, 37585, 5535,  37555, 37720, 5535, 1080};
+    const Placement huge{999100, 997660, 998860, 998860, 50165,  999220, 150,   3820, 97945,
+                         998695, 998425, 997585, 97945,  997555, 997720, 97945, 1080};
     QTest::newRow("start size changes nothing") << start << 7590 << 6240 << start;
-    QTest::newRow("taller, still short") << start << 7590 << 6840 << grown(0, 600, 5940, 5580);
-    QTest::newRow("wider") << start << 9090 << 6240 << grown(1500, 0, 7440, 4980);
-    QTest::newRow("odd width halves toward zero")
-        << start << 7605 << 6240 << grown(15, 0, 5955, 4980);
-    QTest::newRow("wider and taller") << start << 9090 << 7740 << grown(1500, 1500, 150, 3820);
-    QTest::newRow("just below 7240") << start << 7590 << 7239 << grown(0, 999, 5940, 5979);
-    QTest::newRow("7240 joins the left column")
-        << start << 7590 << 7240 << grown(0, 1000, 150, 3820);
+    QTest::newRow("taller, still short") << start << 7590 << 6840 << taller;
+    QTest::newRow("wider") << start << 9090 << 6240 << wider;
+    QTest::newRow("odd width halves toward zero") << start << 7605 << 6240 << oddWidth;
+    QTest::newRow("wider and taller") << start << 9090 << 7740 << widerTaller;
+    QTest::newRow("just below 7240") << start << 7590 << 7239 << justBelow;
+    QTest::newRow("7240 joins the left column") << start << 7590 << 7240 << leftColumn;
     // Far beyond what 16-bit arithmetic could hold: the boxes still follow.
-    QTest::newRow("very tall") << start << 7590 << 40000 << grown(0, 33760, 150, 3820);
-    QTest::newRow("huge") << start << 100000 << 1000000 << grown(92410, 993760, 150, 3820);
+    QTest::newRow("very tall") << start << 7590 << 40000 << veryTall;
+    QTest::newRow("huge") << start << 100000 << 1000000 << huge;
 
     // A drag made the send box short at a tall window; the window shrinks:
     // the lower Max pulls the Value down and the boxes follow it.
-    Placement draggedLow = grown(0, 3000, 150, 3820);
-    draggedLow.barValue = draggedLow.barMaximum;
-    draggedLow.sendHeight = 240;
-    draggedLow.sendTop = draggedLow.barValue + 135;
-    draggedLow.receiveHeight = draggedLow.barValue - 30;
+    const Placement draggedLow{8340, 6900, 8100, 8100, 3960, 8460, 150,  3820, 5535,
+                               7935, 7665, 7665, 5535, 7635, 7800, 5535, 240};
     Placement shrunk = start;
     shrunk.barValue = 4665;
     shrunk.receiveHeight = 4635;
@@ -92,7 +91,7 @@ void TestWindowLayout::followsOuterSize_data()
     QTest::newRow("tiny reported size") << start << 100 << 100 << tiny;
 }
 
-void TestWindowLayout::followsOuterSize()
+void tst_WindowLayout::followsOuterSize()
 {
     QFETCH(Placement, current);
     QFETCH(int, outerWidth);
@@ -107,7 +106,7 @@ void TestWindowLayout::followsOuterSize()
         QCOMPARE(placed.sendTop + placed.sendHeight, outerHeight - 1200);
 }
 
-void TestWindowLayout::sendBoxTallerThanTheWindowAllows()
+void tst_WindowLayout::sendBoxTallerThanTheWindowAllows()
 {
     // Dragged up to the top at a tall window, then made short again: the
     // send box gives way instead of running past the window's bottom edge.
@@ -129,7 +128,7 @@ void TestWindowLayout::sendBoxTallerThanTheWindowAllows()
     QCOMPARE(regrown.receiveHeight, 1240);
 }
 
-void TestWindowLayout::boundaryPlacesBothBoxes()
+void tst_WindowLayout::boundaryPlacesBothBoxes()
 {
     // Value, then the receive box's height, the send box's top and height.
     const int cases[][4] = {
@@ -145,5 +144,5 @@ void TestWindowLayout::boundaryPlacesBothBoxes()
     }
 }
 
-QTEST_APPLESS_MAIN(TestWindowLayout)
+QTEST_APPLESS_MAIN(tst_WindowLayout)
 #include "tst_windowlayout.moc"

@@ -18,7 +18,7 @@ QList<quint32> idsOf(const std::optional<QList<TitledWindow>> &windows)
 
 } // namespace
 
-class TestWindowLookup : public QObject
+class tst_WindowLookup : public QObject
 {
     Q_OBJECT
 
@@ -30,7 +30,7 @@ private slots:
     void unreachableDisplayAnswersNothing();
 };
 
-void TestWindowLookup::findsAQtWindowByItsExactTitle()
+void tst_WindowLookup::findsAQtWindowByItsExactTitle()
 {
     XcbWindowFinder finder;
     QVERIFY(finder.find(titles::terminalWindow));
@@ -53,7 +53,7 @@ void TestWindowLookup::findsAQtWindowByItsExactTitle()
     QTRY_VERIFY(idsOf(finder.find(titles::terminalWindow)).isEmpty());
 }
 
-void TestWindowLookup::nearTitlesAreOtherWindows()
+void tst_WindowLookup::nearTitlesAreOtherWindows()
 {
     const QStringList nearTitles{
         QStringLiteral("Varnica Dravik制作：V1.2 2008-09-28 单文件版"), // one blank
@@ -78,7 +78,7 @@ void TestWindowLookup::nearTitlesAreOtherWindows()
 
 // How a reparenting window manager keeps the windows: a frame at the root
 // holds the client, sometimes through a wrapper.
-void TestWindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
+void tst_WindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
 {
     XWindows x;
     QVERIFY(x.isValid());
@@ -104,7 +104,7 @@ void TestWindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
     x.sync();
 }
 
-void TestWindowLookup::readsWmNameAsLatin1OrUtf8()
+void tst_WindowLookup::readsWmNameAsLatin1OrUtf8()
 {
     XWindows x;
     QVERIFY(x.isValid());
@@ -123,12 +123,12 @@ void TestWindowLookup::readsWmNameAsLatin1OrUtf8()
     QCOMPARE(idsOf(finder.find(cafe)), QList<quint32>{latin1});
 }
 
-void TestWindowLookup::unreachableDisplayAnswersNothing()
+void tst_WindowLookup::unreachableDisplayAnswersNothing()
 {
     XcbWindowFinder finder(":9731");
     QVERIFY(!finder.find(titles::terminalWindow));
     QVERIFY(!finder.find(titles::terminalWindow)); // and stays so
 }
 
-QTEST_MAIN(TestWindowLookup)
+QTEST_MAIN(tst_WindowLookup)
 #include "tst_windowlookup.moc"

@@ -109,7 +109,7 @@ public:
 
 } // namespace
 
-class TestWindowManager : public QObject
+class tst_WindowManager : public QObject
 {
     Q_OBJECT
 
@@ -124,7 +124,7 @@ private:
     QProcess m_windowManager;
 };
 
-void TestWindowManager::initTestCase()
+void tst_WindowManager::initTestCase()
 {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     // Openbox says it has finished starting by running its start-up
@@ -137,13 +137,13 @@ void TestWindowManager::initTestCase()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready), 20000);
 }
 
-void TestWindowManager::cleanupTestCase()
+void tst_WindowManager::cleanupTestCase()
 {
     m_windowManager.terminate();
     m_windowManager.waitForFinished();
 }
 
-void TestWindowManager::startsCentredByItsOuterFrame()
+void tst_WindowManager::startsCentredByItsOuterFrame()
 {
     MainFom window;
     window.show();
@@ -153,7 +153,7 @@ void TestWindowManager::startsCentredByItsOuterFrame()
     QTRY_VERIFY_WITH_TIMEOUT(frameOffCentre(window) >= 0 && frameOffCentre(window) <= 1, 10000);
 }
 
-void TestWindowManager::untickAndTickKeepThePlace()
+void tst_WindowManager::untickAndTickKeepThePlace()
 {
     MainFom window;
     HideCounter counter;
@@ -183,5 +183,5 @@ void TestWindowManager::untickAndTickKeepThePlace()
     QCOMPARE(counter.hides, 0);
 }
 
-QTEST_MAIN(TestWindowManager)
+QTEST_MAIN(tst_WindowManager)
 #include "tst_windowmanager.moc"

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "chunkedtext.h"
-#include "linewrap.h"
+#include "receivetext.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -13,10 +12,12 @@
 // The receive box: a multi-line text box with a vertical scroll bar that
 // stays quick however much text it holds and however long its lines are.
 //
-// The text lives in pieces (ChunkedText); the lines are wrapped as the text
-// grows (WrappedLines looks at the last line only), and only the lines in
-// view are laid out and drawn. It behaves as a text box otherwise: caret,
-// selection with mouse and keyboard, Ctrl+A, Ctrl+C, typing and pasting.
+// The text, its lines and the caret live in ReceiveText; the box draws the
+// lines in view, scrolls, blinks the caret and brings data that arrives
+// quickly to the screen once a frame (receiveview.cpp), and takes keys, the
+// mouse, the input method and the clipboard (receiveview_input.cpp). It
+// behaves as a text box otherwise: caret, selection with mouse and keyboard,
+// Ctrl+A, Ctrl+C, typing and pasting.
 //
 // CR LF, a lone LF and a lone CR each break the line on screen. Other control
 // characters show as their Control Pictures symbol (NUL as U+2400) and never
@@ -32,18 +33,18 @@ public:
     // Adds text at the end; the caret and the selection stay where they are.
     void appendText(QStringView piece);
     // The text as received and typed: a CR LF is two characters.
-    QString text() const;
+    QString text() const { return m_text.text(); }
     qint64 length() const { return m_text.size(); }
     void clearText();
     // Caret to the end of the text (the selection goes), brought into view.
     void moveCaretToEnd();
 
     // Start of the selection, or the caret when nothing is selected.
-    qint64 selStart() const;
+    qint64 selStart() const { return m_text.selStart(); }
     // Puts the caret at position (clamped to the text) with nothing selected.
     void setSelStart(qint64 position);
-    qint64 selLength() const;
-    QString selectedText() const;
+    qint64 selLength() const { return m_text.selLength(); }
+    QString selectedText() const { return m_text.selectedText(); }
 
     // The edit commands, as their keys and the edit menu run them. The box
     // keeps no undo history.
@@ -54,9 +55,9 @@ public:
     void selectAll();
 
     // The lines on screen, for those who look at the box from outside.
-    qsizetype lineCount() const { return m_lines.count(); }
+    qsizetype lineCount() const { return m_text.lineCount(); }
     // A line as drawn: without its line break, control characters as symbols.
-    QString shownLine(qsizetype line) const;
+    QString shownLine(qsizetype line) const { return m_text.shownLine(line); }
     qsizetype firstVisibleLine() const { return m_topLine; }
     qsizetype visibleLineCount() const;
 
@@ -79,52 +80,35 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
-    enum class Move { Stay, Extend };
+    using Move = ReceiveText::Move;
 
+    // Look and scrolling (receiveview.cpp).
     void applyFont();
     void updateWidthLimit();
     void rewrapPortion();
     qreal widthLimitFor(int viewportWidth) const;
-
-    qint64 lineEnd(qsizetype line) const;
-    qint64 contentEnd(qsizetype line) const;
-    qint64 drawnEnd(qsizetype line) const;
-    bool isCaretStop(qint64 position) const;
-    qint64 nextCaretStop(qint64 position) const;
-    qint64 previousCaretStop(qint64 position) const;
-    qint64 nextWordStart(qint64 position) const;
-    qint64 previousWordStart(qint64 position) const;
-    qreal xInLine(qsizetype line, qint64 position) const;
-    qint64 positionInLine(qsizetype line, qreal x) const;
     qint64 positionAt(QPoint viewportPoint) const;
     QRect caretRect() const;
-
-    bool handleNavigation(QKeyEvent *event);
-    bool handleEditing(QKeyEvent *event);
-    bool isOwnShortcut(QKeyEvent *event) const;
-    void moveCaret(qint64 position, Move move, bool keepColumn = false);
-    void moveCaretByLines(qsizetype lines, Move move);
-    void replaceSelection(QStringView text);
-    void selectWordAt(qint64 position);
-
     void setTopLine(qsizetype line);
     void ensureCaretVisible();
     void scheduleFrame();
     void showNow();
     void syncScrollBar();
     void restartBlink();
+    // The user moved the caret or edited: it comes into view and shows at once.
+    void caretMoved();
 
-    mutable GlyphAdvances m_advances;
-    ChunkedText m_text;
-    WrappedLines m_lines;
+    // Keys (receiveview_input.cpp).
+    bool handleNavigation(QKeyEvent *event);
+    bool handleEditing(QKeyEvent *event);
+    bool isOwnShortcut(QKeyEvent *event) const;
+
+    ReceiveText m_text;
     QFont m_drawFont;
     int m_lineHeight = 1;
     qreal m_ascent = 0;
     qreal m_breakMarkWidth = 0;
 
-    qint64 m_caret = 0;
-    qint64 m_anchor = 0;
-    qreal m_preferredX = -1;
     qsizetype m_topLine = 0;
     bool m_caretOn = false;
     bool m_mouseSelecting = false;

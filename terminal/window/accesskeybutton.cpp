@@ -22,8 +22,8 @@ bool AccessKeyButton::event(QEvent *event)
     // QPushButton.
     if (static_cast<QShortcutEvent *>(event)->isAmbiguous())
         return QPushButton::event(event);
-    if (m_pressedLook.isActive())
-        return true; // pressed again while it still looks pressed: one click, as in QPushButton
+    // Pressed again while it still looks pressed: that is a click of its own
+    // (QPushButton would drop it), so quick repeats all reach the line.
     const QPointer<AccessKeyButton> self(this);
     click();
     // The click may have disabled, hidden or even deleted the button.

@@ -25,6 +25,27 @@ public:
         QList<Shown> shown;
         int beeps = 0;
         std::function<void()> onShow;
+
+        // The number of each box shown so far, in order: N for the window's
+        // error box (critical, caption "错误号码：N", text "错误：" and a
+        // description), -1 for any other box.
+        QList<int> errorNumbers() const
+        {
+            const QString captionStart = QStringLiteral("错误号码：");
+            const QString textStart = QStringLiteral("错误：");
+            QList<int> numbers;
+            for (const Shown &box : shown) {
+                bool isNumber = false;
+                const int number = box.caption.startsWith(captionStart)
+                                       ? box.caption.mid(captionStart.size()).toInt(&isNumber)
+                                       : -1;
+                const bool isErrorBox = box.kind == QLatin1String("critical") && isNumber &&
+                                        box.text.startsWith(textStart) &&
+                                        box.text.size() > textStart.size();
+                numbers.append(isErrorBox ? number : -1);
+            }
+            return numbers;
+        }
     };
 
     explicit RecordingDialogs(Record *record) : m_record(record) {}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "chunkedtext.h"
+#include "linewrap.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <algorithm>
+#include <cstdlib>
+
+// What the receive box shows, apart from the widget that shows it: the text
+// as received and typed (ChunkedText), its lines at the box's width
+// (WrappedLines), the caret and the other end of the selection (the anchor).
+// The box draws it, scrolls it and turns keys and clicks into calls here.
+//
+// Positions are in UTF-16 code units; a CR LF is two. The caret never stands
+// inside a CR LF pair or a surrogate pair. Widths come from the measure the
+// box sets from its font: until it does, every character is zero wide.
+class ReceiveText
+{
+public:
+    // Whether the anchor follows the caret (nothing selected) or stays.
+    enum class Move { Stay, Extend };
+
+    ReceiveText();
+    ReceiveText(const ReceiveText &) = delete;
+    ReceiveText &operator=(const ReceiveText &) = delete;
+
+    // ---- the text ----
+
+    qint64 size() const { return m_text.size(); }
+    QString text() const { return m_text.toString(); }
+    QString mid(qint64 position, qint64 count) const { return m_text.mid(position, count); }
+    // Adds text at the end; the caret and the selection stay where they are.
+    void append(QStringView piece)
+    {
+        if (piece.isEmpty())
+            return;
+        const qint64 from = m_text.size();
+        m_text.append(piece);
+        m_lines.appended(m_text, from);
+    }
+    // Empties the text; the caret goes to the start.
+    void clear();
+
+    // ---- lines ----
+
+    // There is always at least one line, empty for an empty text.
+    qsizetype lineCount() const { return m_lines.count(); }
+    qint64 lineStart(qsizetype line) const { return m_lines.start(line); }
+    qsizetype lineAt(qint64 position) const { return m_lines.lineAt(position); }
+    // Where the next line starts: after the line's break, if it has one.
+    qint64 lineEnd(qsizetype line) const;
+    // Where the line's characters end: before its break.
+    qint64 contentEnd(qsizetype line) const;
+    // Where drawing the line stops: its content, or as much of it as any
+    // screen could show (a line may be longer while it waits to be wrapped).
+    qint64 drawnEnd(qsizetype line) const;
+    // A line as drawn (out of range: empty): without its line break, control
+    // characters as their symbols.
+    QString shownLine(qsizetype line) const;
+    // The characters from from to to as drawn.
+    QString shown(qint64 from, qint64 to) const;
+
+    // ---- widths ----
+
+    // The width of a character as drawn; the whole text is wrapped again.
+    void setMeasure(GlyphAdvances::Measure measure);
+    qreal widthLimit() const { return m_lines.widthLimit(); }
+    // A new width, taken up portion by portion (see WrappedLines).
+    void beginRewrap(qreal limit) { m_lines.beginRewrap(limit); }
+    bool continueRewrap(qint64 budget) { return m_lines.continueRewrap(m_text, budget); }
+    // From the start of line to position (clamped to what is drawn).
+    qreal xInLine(qsizetype line, qint64 position) const;
+    // The caret stop in line nearest to x.
+    qint64 positionInLine(qsizetype line, qreal x) const;
+
+    // ---- caret and selection ----
+
+    qint64 caret() const { return m_caret; }
+    qint64 anchor() const { return m_anchor; }
+    // Start of the selection, or the caret when nothing is selected.
+    qint64 selStart() const { return std::min(m_caret, m_anchor); }
+    qint64 selLength() const { return std::abs(m_caret - m_anchor); }
+    QString selectedText() const { return m_text.mid(selStart(), selLength()); }
+
+    // Caret to position, clamped to the text.
+    void moveCaret(qint64 position, Move move);
+    // Caret lines up or down (negative: up), staying near the column where a
+    // run of such moves began.
+    void moveCaretByLines(qsizetype lines, Move move);
+    // Caret to position (clamped, then on to the next caret stop), nothing
+    // selected.
+    void setSelStart(qint64 position);
+    void moveCaretToEnd();
+    void selectAll();
+    // Selects the word around position (blanks and line breaks part words).
+    void selectWordAt(qint64 position);
+
+    bool isCaretStop(qint64 position) const;
+    qint64 nextCaretStop(qint64 position) const;
+    qint64 previousCaretStop(qint64 position) const;
+    qint64 nextWordStart(qint64 position) const;
+    qint64 previousWordStart(qint64 position) const;
+
+    // ---- editing ----
+
+    // Puts text in place of the selection; the caret goes after it.
+    void replaceSelection(QStringView replacement);
+    // As replaceSelection, with each CR LF, lone CR and lone LF made a CR LF,
+    // as the Enter key types a line break.
+    void paste(QStringView pasted);
+    // Removes the selection or, with none, the character before (after) the
+    // caret: a CR LF pair or a surrogate pair goes whole.
+    void deleteBackward();
+    void deleteForward();
+
+private:
+    void placeCaret(qint64 position, Move move, bool keepColumn);
+
+    mutable GlyphAdvances m_advances; // caches each width as first measured
+    ChunkedText m_text;
+    WrappedLines m_lines;
+    qint64 m_caret = 0;
+    qint64 m_anchor = 0;
+    qreal m_preferredX = -1; // the column of a run of up and down moves
+};
