@@ -1,7 +1,7 @@
 // The hexadecimal scanner against a plain reference: it must stop exactly at
 // the first character that is neither a digit nor a space, report only bytes
 // that the text spells, in order, and never read outside the text.
-#include "hexscan.h"
+#include "send/hexscan.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "launchsteps.h"
+#include "launcher/launchsteps.h"
 
-#include "launchernames.h"
-#include "titles.h"
+#include "common/titles.h"
+#include "launcher/launchernames.h"
 
 using namespace launchernames;
 

@@ -1,6 +1,6 @@
-#include "mainfom.h"
-#include "qtchinesetexts.h"
-#include "titles.h"
+#include "common/titles.h"
+#include "window/mainfom.h"
+#include "window/qtchinesetexts.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "gbk.h"
+#include "common/gbk.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
-#include "fileprobe.h"
-#include "launchernames.h"
-#include "privatefolder.h"
-#include "titles.h"
-#include "windowlookup.h"
-#include "xwindows.h"
+#include "common/titles.h"
+#include "launcher/launchernames.h"
+#include "launcher/privatefolder.h"
+#include "launcher/windowlookup.h"
+#include "tests/support/fileprobe.h"
+#include "tests/support/xwindows.h"
 
 #include <QDir>
 #include <QFile>

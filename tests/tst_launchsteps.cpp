@@ -1,6 +1,6 @@
-#include "launchernames.h"
-#include "launchsteps.h"
-#include "titles.h"
+#include "common/titles.h"
+#include "launcher/launchernames.h"
+#include "launcher/launchsteps.h"
 
 #include <QMap>
 #include <QRegularExpression>

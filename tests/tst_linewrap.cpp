@@ -1,5 +1,5 @@
-#include "chunkedtext.h"
-#include "linewrap.h"
+#include "receive/chunkedtext.h"
+#include "receive/linewrap.h"
 
 #include <QRandomGenerator>
 #include <QTest>

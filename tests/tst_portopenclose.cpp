@@ -1,12 +1,12 @@
-#include "autosizelabel.h"
-#include "controlcolor.h"
-#include "dropdowncombo.h"
-#include "intervaltimer.h"
-#include "lampshape.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "portlock.h"
-#include "terminalonline.h"
+#include "send/intervaltimer.h"
+#include "serial/mscomm.h"
+#include "serial/portlock.h"
+#include "tests/support/terminalonline.h"
+#include "window/autosizelabel.h"
+#include "window/controlcolor.h"
+#include "window/dropdowncombo.h"
+#include "window/lampshape.h"
+#include "window/mainfom.h"
 
 #include <QApplication>
 #include <QCheckBox>

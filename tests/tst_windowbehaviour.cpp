@@ -1,10 +1,10 @@
-#include "controlcolor.h"
-#include "intwips.h"
-#include "linklabel.h"
-#include "mainfom.h"
-#include "receiveview.h"
-#include "sendbox.h"
-#include "splitbar.h"
+#include "receive/receiveview.h"
+#include "send/sendbox.h"
+#include "tests/support/intwips.h"
+#include "window/controlcolor.h"
+#include "window/linklabel.h"
+#include "window/mainfom.h"
+#include "window/splitbar.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
-#include "titles.h"
-#include "windowlookup.h"
-#include "xwindows.h"
+#include "common/titles.h"
+#include "launcher/windowlookup.h"
+#include "tests/support/xwindows.h"
 
 #include <QGuiApplication>
 #include <QTest>

@@ -2,7 +2,7 @@
 // the window manager see it (read back through xcb): centred by its outer
 // frame, and always on top through the _NET_WM_STATE that the window manager
 // keeps.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
 #include <QCheckBox>
 #include <QFile>

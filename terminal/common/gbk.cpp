@@ -1,6 +1,6 @@
-#include "gbk.h"
+#include "common/gbk.h"
 
-#include "numberederror.h"
+#include "common/numberederror.h"
 
 #include <QString>
 #include <QStringDecoder>

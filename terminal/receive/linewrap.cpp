@@ -1,6 +1,6 @@
-#include "linewrap.h"
+#include "receive/linewrap.h"
 
-#include "chunkedtext.h"
+#include "receive/chunkedtext.h"
 
 #include <QChar>
 #include <QScopeGuard>

@@ -1,6 +1,6 @@
-#include "receivedecoder.h"
+#include "receive/receivedecoder.h"
 
-#include "gbk.h"
+#include "common/gbk.h"
 
 namespace receivedisplay {
 namespace {

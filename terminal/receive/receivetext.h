@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chunkedtext.h"
-#include "linewrap.h"
+#include "receive/chunkedtext.h"
+#include "receive/linewrap.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "receivetext.h"
+#include "receive/receivetext.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

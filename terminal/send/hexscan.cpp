@@ -1,4 +1,4 @@
-#include "hexscan.h"
+#include "send/hexscan.h"
 
 namespace {
 

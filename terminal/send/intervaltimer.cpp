@@ -1,6 +1,6 @@
-#include "intervaltimer.h"
+#include "send/intervaltimer.h"
 
-#include "numberederror.h"
+#include "common/numberederror.h"
 
 IntervalTimer::IntervalTimer(QObject *parent) : QObject(parent)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "numberederror.h"
+#include "common/numberederror.h"
 
 // An error raised by the serial control.
 class CommError : public NumberedError

@@ -1,9 +1,9 @@
-#include "mscomm.h"
+#include "serial/mscomm.h"
 
-#include "commerror.h"
-#include "gbk.h"
-#include "portaccess.h"
-#include "portlock.h"
+#include "common/gbk.h"
+#include "serial/commerror.h"
+#include "serial/portaccess.h"
+#include "serial/portlock.h"
 
 #include <QTimerEvent>
 

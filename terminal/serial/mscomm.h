@@ -1,7 +1,7 @@
 #pragma once
 
-#include "linesettings.h"
-#include "portcatalog.h"
+#include "serial/linesettings.h"
+#include "serial/portcatalog.h"
 
 #include <QBasicTimer>
 #include <QByteArray>

@@ -1,15 +1,15 @@
 // How the window behaves: layout on resize, the split bar, the logo timer,
 // always-on-top and the feedback link.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "linklabel.h"
-#include "logoblink.h"
-#include "receiveview.h"
-#include "sendbox.h"
-#include "splitbar.h"
-#include "twips.h"
-#include "windowlayout.h"
-#include "windowstacking.h"
+#include "receive/receiveview.h"
+#include "send/sendbox.h"
+#include "window/linklabel.h"
+#include "window/logoblink.h"
+#include "window/splitbar.h"
+#include "window/twips.h"
+#include "window/windowlayout.h"
+#include "window/windowstacking.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

@@ -1,15 +1,15 @@
 // Opening and closing the port.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "commerror.h"
-#include "controlcolor.h"
-#include "dialogs.h"
-#include "dropdowncombo.h"
-#include "intervaltimer.h"
-#include "lampshape.h"
-#include "mscomm.h"
-#include "portsettings.h"
-#include "titles.h"
+#include "common/titles.h"
+#include "send/intervaltimer.h"
+#include "serial/commerror.h"
+#include "serial/mscomm.h"
+#include "window/controlcolor.h"
+#include "window/dialogs.h"
+#include "window/dropdowncombo.h"
+#include "window/lampshape.h"
+#include "window/portsettings.h"
 
 #include <QPushButton>
 

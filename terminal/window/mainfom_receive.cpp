@@ -1,13 +1,13 @@
 // The receive path: received bytes into the receive box, the double-byte
 // correction, clearing and the counters.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "autosizelabel.h"
+#include "window/autosizelabel.h"
 
-#include "bytecount.h"
-#include "mscomm.h"
-#include "receivedecoder.h"
-#include "receiveview.h"
+#include "common/bytecount.h"
+#include "receive/receivedecoder.h"
+#include "receive/receiveview.h"
+#include "serial/mscomm.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,17 +1,17 @@
 // The send path: the send routine, the send button, auto-send and the
 // interval box.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "autosendinterval.h"
-#include "autosizelabel.h"
-#include "bytecount.h"
-#include "commerror.h"
-#include "dialogs.h"
-#include "gbk.h"
-#include "hexscan.h"
-#include "intervaltimer.h"
-#include "mscomm.h"
-#include "sendbox.h"
+#include "common/bytecount.h"
+#include "common/gbk.h"
+#include "send/autosendinterval.h"
+#include "send/hexscan.h"
+#include "send/intervaltimer.h"
+#include "send/sendbox.h"
+#include "serial/commerror.h"
+#include "serial/mscomm.h"
+#include "window/autosizelabel.h"
+#include "window/dialogs.h"
 
 #include <QCheckBox>
 #include <QLabel>

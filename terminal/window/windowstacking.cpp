@@ -1,4 +1,4 @@
-#include "windowstacking.h"
+#include "window/windowstacking.h"
 
 #include <QGuiApplication>
 #include <QWidget>

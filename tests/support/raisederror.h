@@ -1,6 +1,6 @@
 #pragma once
 
-#include "numberederror.h"
+#include "common/numberederror.h"
 
 #include <QString>
 
