@@ -122,7 +122,6 @@ void MSComm::setPortOpen(bool open)
     const QString device = ports.at(m_commPort - 1).device;
     refuseUnusableDevice(device);
     m_port.setPortName(device);
-    m_openDevice = device;
     m_reservedOutput = 0;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(receiveBufferSize);
@@ -186,11 +185,6 @@ LineSettings MSComm::appliedLineSettings() const
 bool MSComm::portOpen() const
 {
     return m_port.isOpen();
-}
-
-QString MSComm::openDevice() const
-{
-    return m_port.isOpen() ? m_openDevice : QString();
 }
 
 qint64 MSComm::inBufferCount() const

@@ -104,9 +104,6 @@ public:
     // taken without another check.
     void reserveOutputRoom(qint64 byteCount);
 
-    // The device behind the open port, empty while closed.
-    QString openDevice() const;
-
 signals:
     void onComm();
     // The device went away while open (adapter unplugged, the other side hung
@@ -135,7 +132,6 @@ private:
     qint32 m_inputMode = 0;
     qint16 m_rThreshold = 0;
     qint16 m_commEvent = 0;
-    QString m_openDevice;
     qint64 m_reservedOutput = 0;
     // Runs for a frame after each receive event; bytes that arrive meanwhile
     // are reported when it ends.
