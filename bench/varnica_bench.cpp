@@ -12,15 +12,15 @@
 //   varnica-bench --offscreen  without an X server
 //   varnica-bench --scenario NAME [--mib N]   one scenario, one JSON line, on
 //                                             the platform the environment names
-#include "autosizelabel.h"
-#include "dropdowncombo.h"
-#include "intervaltimer.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "processstats.h"
-#include "receiveview.h"
-#include "sendbox.h"
-#include "terminalonline.h"
+#include "receive/receiveview.h"
+#include "send/intervaltimer.h"
+#include "send/sendbox.h"
+#include "serial/mscomm.h"
+#include "tests/support/processstats.h"
+#include "tests/support/terminalonline.h"
+#include "window/autosizelabel.h"
+#include "window/dropdowncombo.h"
+#include "window/mainfom.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Build-time tool: renders the terminal's icon into an icon theme folder,
 // drawn afresh at each size asked for.
-#include "appicon.h"
+#include "window/appicon.h"
 
 #include <QDir>
 #include <QTextStream>

@@ -3,7 +3,7 @@
 // when it arrives in one piece, and that text is what the pairing rule makes
 // of it with the platform's code-page conversion. Hex display is three
 // characters per byte and never holds anything.
-#include "receivedecoder.h"
+#include "receive/receivedecoder.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 // The hexadecimal scanner against a plain reference: it must stop exactly at
 // the first character that is neither a digit nor a space, report only bytes
 // that the text spells, in order, and never read outside the text.
-#include "hexscan.h"
+#include "send/hexscan.h"
 
 #include <QString>
 
@@ -69,11 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QByteArray streamed;
     const HexScanEnd end = scanHexBytes(text, [&](quint8 byte) { streamed.append(char(byte)); });
-    const HexScanResult gathered = hexBytes(text);
 
     if (end.position != firstBad || end.complete != (firstBad == text.size()))
-        std::abort();
-    if (!(gathered.end == end) || gathered.bytes != streamed)
         std::abort();
     if (streamed.size() > (text.size() + 1) / 2)
         std::abort();

@@ -1,7 +1,7 @@
 // Any text given as line settings is either refused with a numbered error or
 // read into settings that print back to an equivalent text.
-#include "commerror.h"
-#include "linesettings.h"
+#include "serial/commerror.h"
+#include "serial/linesettings.h"
 
 #include <QString>
 

@@ -16,10 +16,6 @@ inline const QString controlFileName = QStringLiteral("mscomm32.ocx");
 // Copies of the terminal left by earlier starts, whatever version follows the name.
 inline const QString cleanUpPattern = QStringLiteral("DravikVarnica*.exe");
 
-// The caption of the terminal's main window, two blanks and the full-width colon included.
-inline const QString terminalWindowTitle =
-    QStringLiteral("Varnica  Dravik制作：V1.2 2008-09-28 单文件版");
-
 inline constexpr std::chrono::milliseconds tickInterval{300};
 
 } // namespace launchernames

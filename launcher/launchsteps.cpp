@@ -1,6 +1,7 @@
-#include "launchsteps.h"
+#include "launcher/launchsteps.h"
 
-#include "launchernames.h"
+#include "common/titles.h"
+#include "launcher/launchernames.h"
 
 using namespace launchernames;
 
@@ -34,7 +35,7 @@ void LaunchSteps::createWhenAbsent(const QString &name, QByteArrayView bytes,
 
 bool LaunchSteps::tick()
 {
-    const std::optional<QList<TitledWindow>> windows = m_windows.find(terminalWindowTitle);
+    const std::optional<QList<TitledWindow>> windows = m_windows.find(titles::terminalWindow);
     if (windows && !windows->isEmpty()) {
         for (const TitledWindow &window : *windows) {
             if (m_terminal && window.processId == *m_terminal)

@@ -1,12 +1,12 @@
 // varnica-solo: writes the terminal and its serial control library into the
 // user's private temporary folder, starts the terminal, and deletes both files
 // and ends once the terminal's window has gone. It shows nothing at any time.
-#include "carriedfiles.h"
-#include "launchernames.h"
-#include "launchsteps.h"
-#include "privatefolder.h"
-#include "programstarter.h"
-#include "windowlookup.h"
+#include "launcher/carriedfiles.h"
+#include "launcher/launchernames.h"
+#include "launcher/launchsteps.h"
+#include "launcher/privatefolder.h"
+#include "launcher/programstarter.h"
+#include "launcher/windowlookup.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "privatefolder.h"
+#include "launcher/privatefolder.h"
 
 #include <QDir>
 #include <QFile>

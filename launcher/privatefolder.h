@@ -1,7 +1,7 @@
 #pragma once
 
-#include "launchseams.h"
-#include "uniquefd.h"
+#include "launcher/launchseams.h"
+#include "launcher/uniquefd.h"
 
 #include <QProcessEnvironment>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "programstarter.h"
+#include "launcher/programstarter.h"
 
-#include "privatefolder.h"
+#include "launcher/privatefolder.h"
 
 #include <QFile>
 

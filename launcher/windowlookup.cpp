@@ -1,4 +1,4 @@
-#include "windowlookup.h"
+#include "launcher/windowlookup.h"
 
 #include <xcb/xcb.h>
 

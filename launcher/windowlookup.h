@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launchseams.h"
+#include "launcher/launchseams.h"
 
 #include <QByteArray>
 

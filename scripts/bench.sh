@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the terminal and prints its benchmark figures (see README).
+# Builds the terminal and prints its benchmark figures (see bench/README.md).
 #   bash scripts/bench.sh              every scenario at full size, on an Xvfb of its own
 #   bash scripts/bench.sh --quick      sizes cut by eight
 #   bash scripts/bench.sh --offscreen  on Qt's offscreen platform, without an X server

@@ -1,6 +1,6 @@
-#include "autosendinterval.h"
-#include "commerror.h"
-#include "raisederror.h"
+#include "common/numberederror.h"
+#include "send/autosendinterval.h"
+#include "tests/support/raisederror.h"
 
 #include <QTest>
 

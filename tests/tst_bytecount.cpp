@@ -1,5 +1,5 @@
-#include "bytecount.h"
-#include "raisederror.h"
+#include "common/bytecount.h"
+#include "tests/support/raisederror.h"
 
 #include <QTest>
 

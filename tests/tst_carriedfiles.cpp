@@ -1,6 +1,6 @@
-#include "carriedfiles.h"
-#include "fileprobe.h"
-#include "launchernames.h"
+#include "launcher/carriedfiles.h"
+#include "launcher/launchernames.h"
+#include "tests/support/fileprobe.h"
 
 #include <QTest>
 

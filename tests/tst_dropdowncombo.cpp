@@ -1,4 +1,4 @@
-#include "dropdowncombo.h"
+#include "window/dropdowncombo.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

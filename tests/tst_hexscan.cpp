@@ -1,4 +1,4 @@
-#include "hexscan.h"
+#include "send/hexscan.h"
 
 #include <QTest>
 
@@ -57,10 +57,12 @@ void tst_HexScan::scan()
     QFETCH(bool, complete);
     QFETCH(qsizetype, stopPosition);
 
-    const HexScanResult result = hexBytes(text);
-    QCOMPARE(result.bytes.toHex(' '), bytes.toHex(' '));
-    QCOMPARE(result.end.complete, complete);
-    QCOMPARE(result.end.position, stopPosition);
+    QByteArray scanned;
+    const HexScanEnd end =
+        scanHexBytes(text, [&scanned](quint8 byte) { scanned.append(char(byte)); });
+    QCOMPARE(scanned.toHex(' '), bytes.toHex(' '));
+    QCOMPARE(end.complete, complete);
+    QCOMPARE(end.position, stopPosition);
 }
 
 // The window writes and counts inside the callback: a failure there must end

@@ -1,8 +1,9 @@
-#include "fileprobe.h"
-#include "launchernames.h"
-#include "privatefolder.h"
-#include "windowlookup.h"
-#include "xwindows.h"
+#include "common/titles.h"
+#include "launcher/launchernames.h"
+#include "launcher/privatefolder.h"
+#include "launcher/windowlookup.h"
+#include "tests/support/fileprobe.h"
+#include "tests/support/xwindows.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,7 +104,7 @@ public:
     {
         const QList<qint64> ours = terminals();
         for (const TitledWindow &window :
-             m_windows.find(terminalWindowTitle).value_or(QList<TitledWindow>{})) {
+             m_windows.find(titles::terminalWindow).value_or(QList<TitledWindow>{})) {
             if (ours.contains(window.processId))
                 return window.id;
         }

@@ -1,5 +1,6 @@
-#include "launchernames.h"
-#include "launchsteps.h"
+#include "common/titles.h"
+#include "launcher/launchernames.h"
+#include "launcher/launchsteps.h"
 
 #include <QMap>
 #include <QRegularExpression>
@@ -71,7 +72,7 @@ public:
     bool hasEnded(qint64 processId) override { return processId != terminalId || processEnded; }
     std::optional<QList<TitledWindow>> find(const QString &title) override
     {
-        return title == terminalWindowTitle ? windows : QList<TitledWindow>{};
+        return title == titles::terminalWindow ? windows : QList<TitledWindow>{};
     }
 };
 

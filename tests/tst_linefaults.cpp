@@ -1,10 +1,10 @@
-#include "controlcolor.h"
-#include "dropdowncombo.h"
-#include "lampshape.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "processstats.h"
-#include "terminalonline.h"
+#include "serial/mscomm.h"
+#include "tests/support/processstats.h"
+#include "tests/support/terminalonline.h"
+#include "window/controlcolor.h"
+#include "window/dropdowncombo.h"
+#include "window/lampshape.h"
+#include "window/mainfom.h"
 
 #include <QPushButton>
 #include <QTest>

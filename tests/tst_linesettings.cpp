@@ -1,8 +1,8 @@
-#include "commerror.h"
-#include "linesettings.h"
-#include "portcatalog.h"
-#include "portsettings.h"
-#include "raisederror.h"
+#include "serial/commerror.h"
+#include "serial/linesettings.h"
+#include "serial/portcatalog.h"
+#include "tests/support/raisederror.h"
+#include "window/portsettings.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "chunkedtext.h"
-#include "linewrap.h"
+#include "receive/chunkedtext.h"
+#include "receive/linewrap.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -38,9 +38,13 @@ qreal unitWidths(QStringView shown)
 
 struct Wrapped
 {
-    explicit Wrapped(qreal limit) : advances(unitWidths), lines(advances)
+    explicit Wrapped(qreal limit) : advances(unitWidths), lines(advances) { rewrapAt(limit); }
+
+    // A new width, taken up in one portion.
+    void rewrapAt(qreal limit)
     {
-        lines.setWidthLimit(limit, text);
+        lines.beginRewrap(limit);
+        lines.continueRewrap(text, text.size());
     }
 
     void append(QStringView piece)
@@ -241,7 +245,7 @@ void tst_LineWrap::newWidthWrapsEverythingAgain()
     Wrapped wrapped(10);
     wrapped.append(QString(95, u'x') + u"\r\n"_qs + QString(30, u'y'));
     QCOMPARE(wrapped.lines.count(), 10 + 3);
-    wrapped.lines.setWidthLimit(30, wrapped.text);
+    wrapped.rewrapAt(30);
     QCOMPARE(wrapped.starts(), (Starts{0, 30, 60, 90, 97}));
     // Appending goes on at the new width.
     wrapped.append(u"z");
@@ -264,7 +268,6 @@ void tst_LineWrap::newWidthWrapsAgainInPortions()
     Wrapped wrapped(7);
     wrapped.append(text);
     wrapped.lines.beginRewrap(13);
-    QVERIFY(wrapped.lines.isRewrapping());
     int portions = 0;
     while (wrapped.lines.continueRewrap(wrapped.text, 300)) {
         ++portions;
@@ -278,7 +281,7 @@ void tst_LineWrap::newWidthWrapsAgainInPortions()
             wrapped.append(randomText(random, 40)); // the text grows meanwhile
     }
     QVERIFY(portions > 5);
-    QVERIFY(!wrapped.lines.isRewrapping());
+    QVERIFY(!wrapped.lines.continueRewrap(wrapped.text, 1)); // nothing is left to wrap
     QCOMPARE(wrapped.starts(), wrapped.freshStarts());
     wrapped.append(randomText(random, 40));
     QCOMPARE(wrapped.starts(), wrapped.freshStarts());
@@ -292,14 +295,15 @@ void tst_LineWrap::editWhileWrappingAgain()
     wrapped.lines.beginRewrap(11);
     wrapped.lines.continueRewrap(wrapped.text, 500);
     wrapped.replace(1200, 5, u"edit\r\n"_qs);
-    QVERIFY(!wrapped.lines.isRewrapping());
+    QVERIFY(!wrapped.lines.continueRewrap(wrapped.text, 1)); // the edit wrapped it all
     QCOMPARE(wrapped.starts(), wrapped.freshStarts());
 
     wrapped.lines.beginRewrap(5);
     wrapped.lines.continueRewrap(wrapped.text, 500);
     wrapped.text.clear();
     wrapped.lines.clear();
-    QVERIFY(!wrapped.lines.isRewrapping());
+    // A portion after the clear must not bring back the old text's lines.
+    QVERIFY(!wrapped.lines.continueRewrap(wrapped.text, 1));
     QCOMPARE(wrapped.starts(), (Starts{0}));
 }
 

@@ -1,10 +1,10 @@
-#include "autosizelabel.h"
-#include "controlcolor.h"
-#include "linklabel.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "receiveview.h"
-#include "terminalonline.h"
+#include "receive/receiveview.h"
+#include "serial/mscomm.h"
+#include "tests/support/terminalonline.h"
+#include "window/autosizelabel.h"
+#include "window/controlcolor.h"
+#include "window/linklabel.h"
+#include "window/mainfom.h"
 
 #include <QCheckBox>
 #include <QLabel>

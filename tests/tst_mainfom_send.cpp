@@ -1,9 +1,9 @@
-#include "autosizelabel.h"
-#include "intervaltimer.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "sendbox.h"
-#include "terminalonline.h"
+#include "send/intervaltimer.h"
+#include "send/sendbox.h"
+#include "serial/mscomm.h"
+#include "tests/support/terminalonline.h"
+#include "window/autosizelabel.h"
+#include "window/mainfom.h"
 
 #include <QApplication>
 #include <QCheckBox>

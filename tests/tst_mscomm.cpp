@@ -1,9 +1,9 @@
-#include "commerror.h"
-#include "mscomm.h"
-#include "processstats.h"
-#include "ptypair.h"
-#include "raisederror.h"
-#include "testcatalog.h"
+#include "serial/commerror.h"
+#include "serial/mscomm.h"
+#include "tests/support/processstats.h"
+#include "tests/support/ptypair.h"
+#include "tests/support/raisederror.h"
+#include "tests/support/testcatalog.h"
 
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -75,7 +75,7 @@ void tst_MSComm::putsTheSettingsOnTheLine()
     QCOMPARE(bool(attributes.c_cflag & CSTOPB), twoStops);
     // Linux pseudo-terminals force 8 data bits and no parity on whatever is
     // set, so those two are read back from the control's side of the line.
-    QCOMPARE(comm.lineSettings(), LineSettings::parse(settings));
+    QCOMPARE(LineSettings::parse(comm.settings()), LineSettings::parse(settings));
     const QSerialPort::DataBits expectedBits =
         characterSize == CS7 ? QSerialPort::Data7 : QSerialPort::Data8;
     QCOMPARE(comm.appliedLineSettings().dataBits, expectedBits);

@@ -1,8 +1,8 @@
-#include "mscomm.h"
-#include "portaccess.h"
-#include "ptypair.h"
-#include "raisederror.h"
-#include "testcatalog.h"
+#include "serial/mscomm.h"
+#include "serial/portaccess.h"
+#include "tests/support/ptypair.h"
+#include "tests/support/raisederror.h"
+#include "tests/support/testcatalog.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,9 +1,9 @@
-#include "commerror.h"
-#include "mscomm.h"
-#include "portlock.h"
-#include "ptypair.h"
-#include "raisederror.h"
-#include "testcatalog.h"
+#include "serial/commerror.h"
+#include "serial/mscomm.h"
+#include "serial/portlock.h"
+#include "tests/support/ptypair.h"
+#include "tests/support/raisederror.h"
+#include "tests/support/testcatalog.h"
 
 #include <QDateTime>
 #include <QFile>

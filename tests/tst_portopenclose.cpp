@@ -1,12 +1,12 @@
-#include "autosizelabel.h"
-#include "controlcolor.h"
-#include "dropdowncombo.h"
-#include "intervaltimer.h"
-#include "lampshape.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "portlock.h"
-#include "terminalonline.h"
+#include "send/intervaltimer.h"
+#include "serial/mscomm.h"
+#include "serial/portlock.h"
+#include "tests/support/terminalonline.h"
+#include "window/autosizelabel.h"
+#include "window/controlcolor.h"
+#include "window/dropdowncombo.h"
+#include "window/lampshape.h"
+#include "window/mainfom.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -151,7 +151,8 @@ void tst_PortOpenClose::chosenSettingsReachTheLine()
     QVERIFY(w->MSComm1->portOpen());
     QCOMPARE(w->MSComm1->commPort(), qint16(2));
     QCOMPARE(w->MSComm1->settings(), QStringLiteral("115200,E,7,2"));
-    QCOMPARE(w->MSComm1->openDevice(), second.devicePath());
+    w->MSComm1->output(QByteArray("2")); // the open port is the second device
+    QCOMPARE(second.read(), QByteArray("2"));
     QCOMPARE(baudOf(second.deviceAttributes()), 115200);
     QVERIFY(second.deviceAttributes().c_cflag & CSTOPB);
     w->OCCOMCmd->click();

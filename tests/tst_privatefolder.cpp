@@ -1,5 +1,5 @@
-#include "fileprobe.h"
-#include "privatefolder.h"
+#include "launcher/privatefolder.h"
+#include "tests/support/fileprobe.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "gbkcodepage.h"
-#include "receivedecoder.h"
+#include "common/gbk.h"
+#include "receive/receivedecoder.h"
 
 #include <QStringDecoder>
 #include <QTest>

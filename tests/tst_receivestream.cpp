@@ -1,12 +1,12 @@
 // Received streams under realistic line behaviour: random chunk sizes and
 // pauses never change what is shown or counted, and a long run of mixed
 // traffic with auto clear on keeps memory flat.
-#include "autosizelabel.h"
-#include "mainfom.h"
-#include "mscomm.h"
-#include "processstats.h"
-#include "receiveview.h"
-#include "terminalonline.h"
+#include "receive/receiveview.h"
+#include "serial/mscomm.h"
+#include "tests/support/processstats.h"
+#include "tests/support/terminalonline.h"
+#include "window/autosizelabel.h"
+#include "window/mainfom.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>

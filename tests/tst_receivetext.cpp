@@ -1,4 +1,4 @@
-#include "receivetext.h"
+#include "receive/receivetext.h"
 
 #include <QTest>
 

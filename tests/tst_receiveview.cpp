@@ -1,4 +1,4 @@
-#include "receiveview.h"
+#include "receive/receiveview.h"
 
 #include <QApplication>
 #include <QClipboard>

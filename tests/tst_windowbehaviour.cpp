@@ -1,11 +1,10 @@
-#include "controlcolor.h"
-#include "intwips.h"
-#include "linklabel.h"
-#include "mainfom.h"
-#include "receiveview.h"
-#include "sendbox.h"
-#include "splitbar.h"
-#include "windowstacking.h"
+#include "receive/receiveview.h"
+#include "send/sendbox.h"
+#include "tests/support/intwips.h"
+#include "window/controlcolor.h"
+#include "window/linklabel.h"
+#include "window/mainfom.h"
+#include "window/splitbar.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -237,18 +236,18 @@ void tst_WindowBehaviour::feedbackLinkOpensThePage()
 
 void tst_WindowBehaviour::alwaysOnTopTogglesInPlace()
 {
-    QVERIFY(windowstacking::isTopmost(w));
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     const QRect geometry = w->geometry();
     const WId id = w->winId();
 
     w->OntopChk->click();
-    QVERIFY(!windowstacking::isTopmost(w));
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(w->geometry(), geometry);
     QCOMPARE(w->winId(), id); // not re-created
     QVERIFY(w->isVisible());
 
     w->OntopChk->click();
-    QVERIFY(windowstacking::isTopmost(w));
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(w->geometry(), geometry);
     QCOMPARE(w->winId(), id);
 }

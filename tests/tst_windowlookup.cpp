@@ -1,12 +1,10 @@
-#include "launchernames.h"
-#include "windowlookup.h"
-#include "xwindows.h"
+#include "common/titles.h"
+#include "launcher/windowlookup.h"
+#include "tests/support/xwindows.h"
 
 #include <QGuiApplication>
 #include <QTest>
 #include <QWindow>
-
-using launchernames::terminalWindowTitle;
 
 namespace {
 
@@ -35,14 +33,14 @@ private slots:
 void tst_WindowLookup::findsAQtWindowByItsExactTitle()
 {
     XcbWindowFinder finder;
-    QVERIFY(finder.find(terminalWindowTitle));
-    QVERIFY(finder.find(terminalWindowTitle)->isEmpty());
+    QVERIFY(finder.find(titles::terminalWindow));
+    QVERIFY(finder.find(titles::terminalWindow)->isEmpty());
 
     QWindow window;
-    window.setTitle(terminalWindowTitle);
+    window.setTitle(titles::terminalWindow);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const auto found = finder.find(terminalWindowTitle);
+    const auto found = finder.find(titles::terminalWindow);
     QVERIFY(found);
     QCOMPARE(found->size(), 1);
     QCOMPARE(found->first().id, quint32(window.winId()));
@@ -50,18 +48,18 @@ void tst_WindowLookup::findsAQtWindowByItsExactTitle()
 
     // A hidden window is still there; a destroyed one is not.
     window.hide();
-    QTRY_COMPARE(idsOf(finder.find(terminalWindowTitle)).size(), 1);
+    QTRY_COMPARE(idsOf(finder.find(titles::terminalWindow)).size(), 1);
     window.destroy();
-    QTRY_VERIFY(idsOf(finder.find(terminalWindowTitle)).isEmpty());
+    QTRY_VERIFY(idsOf(finder.find(titles::terminalWindow)).isEmpty());
 }
 
 void tst_WindowLookup::nearTitlesAreOtherWindows()
 {
     const QStringList nearTitles{
         QStringLiteral("Varnica Dravik制作：V1.2 2008-09-28 单文件版"), // one blank
-        terminalWindowTitle + ' ',
-        QString(terminalWindowTitle).replace(QStringLiteral("："), QStringLiteral(":")),
-        terminalWindowTitle.chopped(1),
+        titles::terminalWindow + ' ',
+        QString(titles::terminalWindow).replace(QStringLiteral("："), QStringLiteral(":")),
+        titles::terminalWindow.chopped(1),
     };
     std::vector<std::unique_ptr<QWindow>> windows;
     for (const QString &title : nearTitles) {
@@ -72,7 +70,7 @@ void tst_WindowLookup::nearTitlesAreOtherWindows()
     }
 
     XcbWindowFinder finder;
-    QCOMPARE(idsOf(finder.find(terminalWindowTitle)), QList<quint32>());
+    QCOMPARE(idsOf(finder.find(titles::terminalWindow)), QList<quint32>());
     for (size_t i = 0; i < windows.size(); ++i)
         QCOMPARE(idsOf(finder.find(nearTitles[int(i)])),
                  QList<quint32>{quint32(windows[i]->winId())});
@@ -84,7 +82,7 @@ void tst_WindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
 {
     XWindows x;
     QVERIFY(x.isValid());
-    const QByteArray title = terminalWindowTitle.toUtf8();
+    const QByteArray title = titles::terminalWindow.toUtf8();
     const xcb_window_t inFrame = x.create(x.create(x.root()));
     const xcb_window_t inWrapper = x.create(x.create(x.create(x.root())));
     const xcb_window_t deep = x.create(x.create(x.create(x.create(x.root()))));
@@ -93,14 +91,15 @@ void tst_WindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
     x.sync();
 
     XcbWindowFinder finder;
-    const auto found = finder.find(terminalWindowTitle);
+    const auto found = finder.find(titles::terminalWindow);
     QVERIFY(found);
     QCOMPARE(idsOf(found), (QList<quint32>{inFrame, inWrapper}));
     QCOMPARE(found->first().processId, 0); // these windows do not name their process
 
     x.setWindows(x.root(), "_NET_CLIENT_LIST", {deep});
     x.sync();
-    QCOMPARE(idsOf(finder.find(terminalWindowTitle)), (QList<quint32>{inFrame, inWrapper, deep}));
+    QCOMPARE(idsOf(finder.find(titles::terminalWindow)),
+             (QList<quint32>{inFrame, inWrapper, deep}));
     x.removeProperty(x.root(), "_NET_CLIENT_LIST");
     x.sync();
 }
@@ -110,7 +109,7 @@ void tst_WindowLookup::readsWmNameAsLatin1OrUtf8()
     XWindows x;
     QVERIFY(x.isValid());
     const xcb_window_t utf8 = x.create(x.root());
-    x.setText(utf8, "WM_NAME", "UTF8_STRING", terminalWindowTitle.toUtf8());
+    x.setText(utf8, "WM_NAME", "UTF8_STRING", titles::terminalWindow.toUtf8());
     const QString cafe = QStringLiteral("Varnica Café");
     const xcb_window_t latin1 = x.create(x.root());
     x.setText(latin1, "WM_NAME", "STRING", cafe.toLatin1());
@@ -120,15 +119,15 @@ void tst_WindowLookup::readsWmNameAsLatin1OrUtf8()
     x.sync();
 
     XcbWindowFinder finder;
-    QCOMPARE(idsOf(finder.find(terminalWindowTitle)), QList<quint32>{utf8});
+    QCOMPARE(idsOf(finder.find(titles::terminalWindow)), QList<quint32>{utf8});
     QCOMPARE(idsOf(finder.find(cafe)), QList<quint32>{latin1});
 }
 
 void tst_WindowLookup::unreachableDisplayAnswersNothing()
 {
     XcbWindowFinder finder(":9731");
-    QVERIFY(!finder.find(terminalWindowTitle));
-    QVERIFY(!finder.find(terminalWindowTitle)); // and stays so
+    QVERIFY(!finder.find(titles::terminalWindow));
+    QVERIFY(!finder.find(titles::terminalWindow)); // and stays so
 }
 
 QTEST_MAIN(tst_WindowLookup)

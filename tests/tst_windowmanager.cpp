@@ -2,8 +2,7 @@
 // the window manager see it (read back through xcb): centred by its outer
 // frame, and always on top through the _NET_WM_STATE that the window manager
 // keeps.
-#include "mainfom.h"
-#include "windowstacking.h"
+#include "window/mainfom.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -171,12 +170,12 @@ void tst_WindowManager::untickAndTickKeepThePlace()
 
     window.OntopChk->click();
     QTRY_VERIFY_WITH_TIMEOUT(!isAbove(window), 10000);
-    QVERIFY(!windowstacking::isTopmost(&window));
+    QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(serverGeometry(id), placed);
 
     window.OntopChk->click();
     QTRY_VERIFY_WITH_TIMEOUT(isAbove(window), 10000);
-    QVERIFY(windowstacking::isTopmost(&window));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(serverGeometry(id), placed);
 
     // The same native window all along, never hidden and shown again.

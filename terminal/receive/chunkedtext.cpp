@@ -1,4 +1,4 @@
-#include "chunkedtext.h"
+#include "receive/chunkedtext.h"
 
 #include <algorithm>
 #include <cstring>

@@ -19,7 +19,6 @@ class ChunkedText
 {
 public:
     qint64 size() const { return m_size; }
-    bool isEmpty() const { return m_size == 0; }
 
     void append(QStringView text);
     void insert(qint64 position, QStringView text);

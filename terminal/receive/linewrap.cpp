@@ -1,6 +1,6 @@
-#include "linewrap.h"
+#include "receive/linewrap.h"
 
-#include "chunkedtext.h"
+#include "receive/chunkedtext.h"
 
 #include <QChar>
 #include <QScopeGuard>
@@ -55,15 +55,10 @@ float GlyphAdvances::atSurrogate(QStringView text, qsizetype index, char16_t pre
 
 WrappedLines::WrappedLines(GlyphAdvances &advances) : m_advances(advances) {}
 
-void WrappedLines::setWidthLimit(qreal limit, const ChunkedText &text)
-{
-    beginRewrap(limit);
-    continueRewrap(text, text.size());
-}
-
 void WrappedLines::rewrap(const ChunkedText &text)
 {
-    setWidthLimit(m_limit, text);
+    beginRewrap(m_limit);
+    continueRewrap(text, text.size());
 }
 
 void WrappedLines::beginRewrap(qreal limit)

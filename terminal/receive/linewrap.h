@@ -96,8 +96,6 @@ public:
     explicit WrappedLines(GlyphAdvances &advances);
 
     qreal widthLimit() const { return m_limit; }
-    // Sets the width and wraps the whole text again at once.
-    void setWidthLimit(qreal limit, const ChunkedText &text);
     // Wraps the whole text again at once (the widths of characters changed).
     void rewrap(const ChunkedText &text);
 
@@ -107,7 +105,6 @@ public:
     // old width, and the text may grow at its end meanwhile.
     void beginRewrap(qreal limit);
     bool continueRewrap(const ChunkedText &text, qint64 budget);
-    bool isRewrapping() const { return m_rewrap.active; }
 
     // There is always at least one line, empty for an empty text.
     qsizetype count() const { return qsizetype(m_starts.size()); }
@@ -123,7 +120,10 @@ public:
     // The text was emptied.
     void clear();
 
-    // Characters looked at by wrapping so far: the work done.
+    // Characters looked at by wrapping so far: the work done. The terminal
+    // never asks; the tests do, since an append or an edit that wrapped far
+    // more than it changed gives the same lines and shows only as a box that
+    // slows down as its text grows.
     qint64 scannedCharacters() const { return m_scanned; }
 
 private:

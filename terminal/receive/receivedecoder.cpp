@@ -1,6 +1,6 @@
-#include "receivedecoder.h"
+#include "receive/receivedecoder.h"
 
-#include "gbkcodepage.h"
+#include "common/gbk.h"
 
 namespace receivedisplay {
 namespace {
@@ -25,9 +25,9 @@ char16_t *appendText(char16_t *out, QByteArrayView bytes, qint32 &pendingLeadByt
         if (byte < 0x80) {
             *out++ = char16_t(byte); // ASCII, the common case, without a call
         } else if (!gbk::isPairingByte(byte)) {
-            *out++ = gbk::singleByteChar(byte);
+            *out++ = gbk::decodeByte(byte);
         } else if (pendingLeadByte >= 129 && pendingLeadByte <= 254) {
-            *out++ = gbk::pairChar(quint8(pendingLeadByte), byte);
+            *out++ = gbk::decodePair(quint8(pendingLeadByte), byte);
             pendingLeadByte = 0;
         } else {
             pendingLeadByte = byte;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chunkedtext.h"
-#include "linewrap.h"
+#include "receive/chunkedtext.h"
+#include "receive/linewrap.h"
 
 #include <QString>
 #include <QStringView>
@@ -98,7 +98,6 @@ public:
     // Selects the word around position (blanks and line breaks part words).
     void selectWordAt(qint64 position);
 
-    bool isCaretStop(qint64 position) const;
     qint64 nextCaretStop(qint64 position) const;
     qint64 previousCaretStop(qint64 position) const;
     qint64 nextWordStart(qint64 position) const;
@@ -117,6 +116,8 @@ public:
     void deleteForward();
 
 private:
+    // Whether the caret may stand at position: not inside a pair.
+    bool isCaretStop(qint64 position) const;
     void placeCaret(qint64 position, Move move, bool keepColumn);
 
     mutable GlyphAdvances m_advances; // caches each width as first measured

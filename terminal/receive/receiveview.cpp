@@ -1,4 +1,4 @@
-#include "receiveview.h"
+#include "receive/receiveview.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "receivetext.h"
+#include "receive/receivetext.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -54,7 +54,9 @@ public:
     void deleteSelection();
     void selectAll();
 
-    // The lines on screen, for those who look at the box from outside.
+    // The lines as laid out and the part in view. The window never asks; the
+    // tests do, since wrapping at the wrong width or losing the end from view
+    // would otherwise show only in the painted pixels.
     qsizetype lineCount() const { return m_text.lineCount(); }
     // A line as drawn: without its line break, control characters as symbols.
     QString shownLine(qsizetype line) const { return m_text.shownLine(line); }

@@ -1,6 +1,6 @@
 // The receive box's input: keys, the mouse, the input method and the
 // clipboard, turned into moves and edits of its text.
-#include "receiveview.h"
+#include "receive/receiveview.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

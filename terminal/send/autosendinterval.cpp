@@ -1,7 +1,7 @@
-#include "autosendinterval.h"
+#include "send/autosendinterval.h"
 
-#include "commerror.h"
-#include "intervaltimer.h"
+#include "common/numberederror.h"
+#include "send/intervaltimer.h"
 
 #include <algorithm>
 

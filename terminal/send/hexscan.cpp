@@ -1,4 +1,4 @@
-#include "hexscan.h"
+#include "send/hexscan.h"
 
 namespace {
 
@@ -46,11 +46,4 @@ HexScanEnd scanHexBytes(QStringView text, const std::function<void(quint8)> &emi
         i += 2;
     }
     return {length, true};
-}
-
-HexScanResult hexBytes(QStringView text)
-{
-    HexScanResult result;
-    result.end = scanHexBytes(text, [&result](quint8 byte) { result.bytes.append(char(byte)); });
-    return result;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QStringView>
 
 #include <functional>
@@ -21,19 +20,8 @@ struct HexScanEnd
     qsizetype position = 0;
     // True when the whole text was read.
     bool complete = true;
-
-    friend bool operator==(const HexScanEnd &, const HexScanEnd &) = default;
 };
 
 // Reports each byte through emitByte as soon as it has been read, in order.
 // An exception thrown by emitByte ends the scan and passes through.
 HexScanEnd scanHexBytes(QStringView text, const std::function<void(quint8)> &emitByte);
-
-struct HexScanResult
-{
-    QByteArray bytes;
-    HexScanEnd end;
-};
-
-// The same scan, gathering the bytes.
-HexScanResult hexBytes(QStringView text);

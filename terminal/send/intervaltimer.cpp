@@ -1,6 +1,6 @@
-#include "intervaltimer.h"
+#include "send/intervaltimer.h"
 
-#include "commerror.h"
+#include "common/numberederror.h"
 
 IntervalTimer::IntervalTimer(QObject *parent) : QObject(parent)
 {

@@ -1,4 +1,4 @@
-#include "sendbox.h"
+#include "send/sendbox.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
-#include "linesettings.h"
+#include "serial/linesettings.h"
 
-#include "commerror.h"
+#include "serial/commerror.h"
 
 #include <QStringList>
 

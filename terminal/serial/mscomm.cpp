@@ -1,9 +1,9 @@
-#include "mscomm.h"
+#include "serial/mscomm.h"
 
-#include "codepage.h"
-#include "commerror.h"
-#include "portaccess.h"
-#include "portlock.h"
+#include "common/gbk.h"
+#include "serial/commerror.h"
+#include "serial/portaccess.h"
+#include "serial/portlock.h"
 
 #include <QTimerEvent>
 
@@ -122,7 +122,6 @@ void MSComm::setPortOpen(bool open)
     const QString device = ports.at(m_commPort - 1).device;
     refuseUnusableDevice(device);
     m_port.setPortName(device);
-    m_openDevice = device;
     m_reservedOutput = 0;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(receiveBufferSize);
@@ -188,11 +187,6 @@ bool MSComm::portOpen() const
     return m_port.isOpen();
 }
 
-QString MSComm::openDevice() const
-{
-    return m_port.isOpen() ? m_openDevice : QString();
-}
-
 qint64 MSComm::inBufferCount() const
 {
     if (!m_port.isOpen())
@@ -224,7 +218,7 @@ void MSComm::output(const QByteArray &bytes)
 
 void MSComm::output(const QString &text)
 {
-    output(toCodePageBytes(text));
+    output(gbk::encode(text));
 }
 
 qint64 MSComm::outBufferCount() const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "linesettings.h"
-#include "portcatalog.h"
+#include "serial/linesettings.h"
+#include "serial/portcatalog.h"
 
 #include <QBasicTimer>
 #include <QByteArray>
@@ -34,8 +34,7 @@ class MSComm : public QObject
 public:
     // Event codes read through commEvent().
     enum Event : qint16 {
-        EvReceive = 2,     // received bytes are waiting
-        EvLineLost = 1010, // the device went away while open (the port is closed)
+        EvReceive = 2, // received bytes are waiting
     };
 
     explicit MSComm(QObject *parent = nullptr);
@@ -59,7 +58,6 @@ public:
     // is open the new settings are applied to the line.
     void setSettings(const QString &settings);
     QString settings() const { return m_settings.toString(); }
-    LineSettings lineSettings() const { return m_settings; }
     // What the open port was configured with (the written settings while closed).
     LineSettings appliedLineSettings() const;
 
@@ -106,9 +104,6 @@ public:
     // taken without another check.
     void reserveOutputRoom(qint64 byteCount);
 
-    // The device behind the open port, empty while closed.
-    QString openDevice() const;
-
 signals:
     void onComm();
     // The device went away while open (adapter unplugged, the other side hung
@@ -137,7 +132,6 @@ private:
     qint32 m_inputMode = 0;
     qint16 m_rThreshold = 0;
     qint16 m_commEvent = 0;
-    QString m_openDevice;
     qint64 m_reservedOutput = 0;
     // Runs for a frame after each receive event; bytes that arrive meanwhile
     // are reported when it ends.

@@ -1,4 +1,4 @@
-#include "portaccess.h"
+#include "serial/portaccess.h"
 
 #include <QFile>
 #include <QList>

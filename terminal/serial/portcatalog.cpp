@@ -1,4 +1,4 @@
-#include "portcatalog.h"
+#include "serial/portcatalog.h"
 
 #include <QSerialPortInfo>
 

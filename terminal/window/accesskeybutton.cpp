@@ -1,4 +1,4 @@
-#include "accesskeybutton.h"
+#include "window/accesskeybutton.h"
 
 #include <QPointer>
 #include <QShortcutEvent>

@@ -1,4 +1,4 @@
-#include "appicon.h"
+#include "window/appicon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "autosizelabel.h"
+#include "window/autosizelabel.h"
 
 #include <QEvent>
 #include <QFontInfo>

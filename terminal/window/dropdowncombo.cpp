@@ -1,4 +1,4 @@
-#include "dropdowncombo.h"
+#include "window/dropdowncombo.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>

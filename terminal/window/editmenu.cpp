@@ -1,6 +1,6 @@
-#include "editmenu.h"
+#include "window/editmenu.h"
 
-#include "receiveview.h"
+#include "receive/receiveview.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "lampshape.h"
+#include "window/lampshape.h"
 
-#include "controlcolor.h"
+#include "window/controlcolor.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "linklabel.h"
+#include "window/linklabel.h"
 
-#include "controlcolor.h"
+#include "window/controlcolor.h"
 
 #include <QEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "autosizelabel.h"
+#include "window/autosizelabel.h"
 
 // A label that reports clicks and keeps its text colour as a control colour
 // value (see controlcolor.h), so that a system colour stays a system colour.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controlcolor.h"
+#include "window/controlcolor.h"
 
 // The maker's label blinks between the button-text colour and pure red, one
 // step a tick of the logo timer. Its colour is the blink's only state.

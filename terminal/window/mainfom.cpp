@@ -1,36 +1,36 @@
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "accesskeybutton.h"
-#include "appicon.h"
-#include "autosizelabel.h"
-#include "controlcolor.h"
-#include "dialogs.h"
-#include "dropdowncombo.h"
-#include "editmenu.h"
-#include "intervaltimer.h"
-#include "lampshape.h"
-#include "linklabel.h"
-#include "mscomm.h"
-#include "portsettings.h"
-#include "receiveview.h"
-#include "sendbox.h"
-#include "splitbar.h"
-#include "twips.h"
-#include "windowlayout.h"
-#include "windowstacking.h"
+#include "common/numberederror.h"
+#include "common/titles.h"
+#include "receive/receiveview.h"
+#include "send/intervaltimer.h"
+#include "send/sendbox.h"
+#include "serial/mscomm.h"
+#include "window/accesskeybutton.h"
+#include "window/appicon.h"
+#include "window/autosizelabel.h"
+#include "window/controlcolor.h"
+#include "window/dialogs.h"
+#include "window/dropdowncombo.h"
+#include "window/editmenu.h"
+#include "window/lampshape.h"
+#include "window/linklabel.h"
+#include "window/portsettings.h"
+#include "window/splitbar.h"
+#include "window/twips.h"
+#include "window/windowlayout.h"
+#include "window/windowstacking.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMoveEvent>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
 
-const QString MainFom::windowTitleText =
-    QStringLiteral("Varnica  Dravik制作：V1.2 2008-09-28 单文件版");
-const QString MainFom::applicationTitle = QStringLiteral("Varnica");
+#include <optional>
 
 namespace {
 
@@ -41,8 +41,17 @@ const QString sendBoxGreeting = QStringLiteral(">-http://dravik.blog.example/-<\
 constexpr int clientWidthTwips = 7470;
 constexpr int clientHeightTwips = 5730;
 
-template <typename Widget> Widget *place(Widget *widget, int left, int top, int width, int height)
+template <typename Object> Object *named(Object *object, const char *name)
 {
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+// Names a control and puts it where the control table has it, in twips.
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
+{
+    named(widget, name);
     if constexpr (std::is_base_of_v<AutoSizeLabel, Widget>)
         widget->placeAt(twips::toPixels(left, top, width, height));
     else
@@ -106,7 +115,7 @@ QFont chineseUiFont()
 MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<Dialogs>())
 {
     setObjectName(QStringLiteral("MainFom"));
-    setWindowTitle(windowTitleText);
+    setWindowTitle(titles::terminalWindow);
     setWindowIcon(appIcon());
     setFont(chineseUiFont());
     resize(twips::toPixels(clientWidthTwips), twips::toPixels(clientHeightTwips));
@@ -133,125 +142,90 @@ void MainFom::setDialogs(std::unique_ptr<Dialogs> dialogs)
 void MainFom::createControls()
 {
     // Counters strip.
-    StaFra = place(makeFrame(this, QString()), 60, 5340, 2835, 495);
-    ClearCmd = place(new AccessKeyButton(QStringLiteral("清零"), StaFra), 2160, 120, 615, 315);
-    TXLab = place(makeLabel(StaFra, QStringLiteral("0")), 1380, 180, 90, 180);
-    RXLab = place(makeLabel(StaFra, QStringLiteral("0")), 360, 180, 90, 180);
-    SLab = place(makeLabel(StaFra, QStringLiteral("TX:")), 1080, 180, 270, 180);
-    RLab = place(makeLabel(StaFra, QStringLiteral("RX:")), 60, 180, 270, 180);
+    StaFra = place(makeFrame(this, QString()), "StaFra", 60, 5340, 2835, 495);
+    ClearCmd =
+        place(new AccessKeyButton(QStringLiteral("清零"), StaFra), "ClearCmd", 2160, 120, 615, 315);
+    TXLab = place(makeLabel(StaFra, QStringLiteral("0")), "TXLab", 1380, 180, 90, 180);
+    RXLab = place(makeLabel(StaFra, QStringLiteral("0")), "RXLab", 360, 180, 90, 180);
+    SLab = place(makeLabel(StaFra, QStringLiteral("TX:")), "SLab", 1080, 180, 270, 180);
+    RLab = place(makeLabel(StaFra, QStringLiteral("RX:")), "RLab", 60, 180, 270, 180);
 
-    LOGOTimer = new QTimer(this);
+    LOGOTimer = named(new QTimer(this), "LOGOTimer");
     LOGOTimer->setInterval(900);
 
-    CLSChk = place(new QCheckBox(QStringLiteral("自动清空"), this), 240, 3120, 1155, 255);
+    CLSChk = place(new QCheckBox(QStringLiteral("自动清空"), this), "CLSChk", 240, 3120, 1155, 255);
     CLSChk->setChecked(true);
 
-    AutoSTim = new IntervalTimer(this);
+    AutoSTim = named(new IntervalTimer(this), "AutoSTim");
 
-    SCmd = place(new AccessKeyButton(QStringLiteral("发送(&S)"), this), 3960, 5100, 1755, 555);
+    SCmd =
+        place(new AccessKeyButton(QStringLiteral("发送(&S)"), this), "SCmd", 3960, 5100, 1755, 555);
     SCmd->setEnabled(false);
 
-    R16Chk = place(new QCheckBox(QStringLiteral("16进制显示"), this), 240, 2820, 1275, 255);
+    R16Chk =
+        place(new QCheckBox(QStringLiteral("16进制显示"), this), "R16Chk", 240, 2820, 1275, 255);
 
     // Send options.
-    SFra = place(makeFrame(this, QStringLiteral("发送")), 60, 3900, 1695, 1455);
-    AutoSTxt = place(new QLineEdit(QStringLiteral("1000"), SFra), 120, 1080, 1215, 270);
-    AutoSChk = place(new QCheckBox(QStringLiteral("自动发送"), SFra), 180, 540, 1035, 255);
-    S16Chk = place(new QCheckBox(QStringLiteral("16进制发送"), SFra), 180, 240, 1215, 255);
-    msLab = place(makeLabel(SFra, QStringLiteral("ms")), 1380, 1080, 240, 240);
-    SAutoLab = place(makeLabel(SFra, QStringLiteral("自动发送周期：")), 120, 840, 1260, 180);
+    SFra = place(makeFrame(this, QStringLiteral("发送")), "SFra", 60, 3900, 1695, 1455);
+    AutoSTxt = place(new QLineEdit(QStringLiteral("1000"), SFra), "AutoSTxt", 120, 1080, 1215, 270);
+    AutoSChk =
+        place(new QCheckBox(QStringLiteral("自动发送"), SFra), "AutoSChk", 180, 540, 1035, 255);
+    S16Chk =
+        place(new QCheckBox(QStringLiteral("16进制发送"), SFra), "S16Chk", 180, 240, 1215, 255);
+    msLab = place(makeLabel(SFra, QStringLiteral("ms")), "msLab", 1380, 1080, 240, 240);
+    SAutoLab =
+        place(makeLabel(SFra, QStringLiteral("自动发送周期：")), "SAutoLab", 120, 840, 1260, 180);
 
-    CLSCmd =
-        place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), 180, 3420, 1455, 315);
-    OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), 1860, 5100, 1575, 195);
+    CLSCmd = place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), "CLSCmd", 180, 3420,
+                   1455, 315);
+    OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), "OntopChk", 1860, 5100,
+                     1575, 195);
     OntopChk->setChecked(true);
 
-    STxt = place(new SendBox(this), 1860, 3960, 5535, 1080);
+    STxt = place(new SendBox(this), "STxt", 1860, 3960, 5535, 1080);
     STxt->setText(sendBoxGreeting);
 
-    MSComm1 = new MSComm(this);
+    MSComm1 = named(new MSComm(this), "MSComm1");
 
     // Port settings.
-    Fra1 = place(makeFrame(this, QString()), 60, 0, 1695, 2535);
-    COMCom = place(makeCombo(Fra1, portsettings::ports()), 720, 180, 855, 300);
-    BPSCom = place(makeCombo(Fra1, portsettings::baudRates()), 720, 540, 855, 300);
-    JYWCom = place(makeCombo(Fra1, portsettings::parities()), 720, 900, 855, 300);
-    SJWCom = place(makeCombo(Fra1, portsettings::dataBits()), 720, 1260, 855, 300);
-    TZWCom = place(makeCombo(Fra1, portsettings::stopBits()), 720, 1620, 855, 300);
-    OCCOMCmd =
-        place(new AccessKeyButton(QStringLiteral("打开串口(&K)"), Fra1), 480, 2040, 1155, 375);
-    COMLab = place(makeLabel(Fra1, QStringLiteral("端口号")), 120, 240, 540, 180);
-    BPSLab = place(makeLabel(Fra1, QStringLiteral("波特率")), 120, 600, 540, 180);
-    JYWLab = place(makeLabel(Fra1, QStringLiteral("校验位")), 120, 960, 540, 180);
-    SJWLab = place(makeLabel(Fra1, QStringLiteral("数据位")), 120, 1320, 540, 180);
-    TZWLab = place(makeLabel(Fra1, QStringLiteral("停止位")), 120, 1680, 540, 180);
-    ZSSha = place(new LampShape(Fra1), 60, 2100, 315, 255);
+    Fra1 = place(makeFrame(this, QString()), "Fra1", 60, 0, 1695, 2535);
+    COMCom = place(makeCombo(Fra1, portsettings::ports()), "COMCom", 720, 180, 855, 300);
+    BPSCom = place(makeCombo(Fra1, portsettings::baudRates()), "BPSCom", 720, 540, 855, 300);
+    JYWCom = place(makeCombo(Fra1, portsettings::parities()), "JYWCom", 720, 900, 855, 300);
+    SJWCom = place(makeCombo(Fra1, portsettings::dataBits()), "SJWCom", 720, 1260, 855, 300);
+    TZWCom = place(makeCombo(Fra1, portsettings::stopBits()), "TZWCom", 720, 1620, 855, 300);
+    OCCOMCmd = place(new AccessKeyButton(QStringLiteral("打开串口(&K)"), Fra1), "OCCOMCmd", 480,
+                     2040, 1155, 375);
+    COMLab = place(makeLabel(Fra1, QStringLiteral("端口号")), "COMLab", 120, 240, 540, 180);
+    BPSLab = place(makeLabel(Fra1, QStringLiteral("波特率")), "BPSLab", 120, 600, 540, 180);
+    JYWLab = place(makeLabel(Fra1, QStringLiteral("校验位")), "JYWLab", 120, 960, 540, 180);
+    SJWLab = place(makeLabel(Fra1, QStringLiteral("数据位")), "SJWLab", 120, 1320, 540, 180);
+    TZWLab = place(makeLabel(Fra1, QStringLiteral("停止位")), "TZWLab", 120, 1680, 540, 180);
+    ZSSha = place(new LampShape(Fra1), "ZSSha", 60, 2100, 315, 255);
     ZSSha->setFillColor(controlcolor::black);
 
     // Receive options and the two text boxes.
-    RFra = place(makeFrame(this, QStringLiteral("接收")), 60, 2580, 1695, 1275);
-    RTxt = place(new ReceiveView(this), 1860, 120, 5535, 3795);
+    RFra = place(makeFrame(this, QStringLiteral("接收")), "RFra", 60, 2580, 1695, 1275);
+    RTxt = place(new ReceiveView(this), "RTxt", 1860, 120, 5535, 3795);
 
-    GZFra = place(makeFrame(this, QString()), 5940, 4980, 1515, 735);
-    GZCmd = place(new AccessKeyButton(QStringLiteral("汉字接收更正"), GZFra), 60, 120, 1395, 315);
+    GZFra = place(makeFrame(this, QString()), "GZFra", 5940, 4980, 1515, 735);
+    GZCmd = place(new AccessKeyButton(QStringLiteral("汉字接收更正"), GZFra), "GZCmd", 60, 120,
+                  1395, 315);
     GZCmd->setEnabled(false);
-    GZChk = place(new QCheckBox(QStringLiteral("自动更正"), GZFra), 240, 480, 1095, 195);
+    GZChk = place(new QCheckBox(QStringLiteral("自动更正"), GZFra), "GZChk", 240, 480, 1095, 195);
 
-    TXTSol = place(new SplitBar(this), 1860, 120, 5535, 4935);
+    TXTSol = place(new SplitBar(this), "TXTSol", 1860, 120, 5535, 4935);
     TXTSol->setRange(270, 4665);
     TXTSol->setValue(3825);
 
     fitLabelFonts();
 
-    dravikZZlab = place(new LinkLabel(QStringLiteral("Dravik制作"), this), 3000, 5460, 840, 210);
+    dravikZZlab = place(new LinkLabel(QStringLiteral("Dravik制作"), this), "dravikZZlab", 3000,
+                        5460, 840, 210);
     dravikZZlab->setFont(songFont(10.5));
     dravikZZlab->setToolTip(QStringLiteral("Bug反馈请点击这里"));
     dravikZZlab->setCursor(Qt::WhatsThisCursor);
     dravikZZlab->setForeColor(controlcolor::buttonText);
-
-    const QList<std::pair<QObject *, const char *>> names{{StaFra, "StaFra"},
-                                                          {ClearCmd, "ClearCmd"},
-                                                          {TXLab, "TXLab"},
-                                                          {RXLab, "RXLab"},
-                                                          {SLab, "SLab"},
-                                                          {RLab, "RLab"},
-                                                          {LOGOTimer, "LOGOTimer"},
-                                                          {CLSChk, "CLSChk"},
-                                                          {AutoSTim, "AutoSTim"},
-                                                          {SCmd, "SCmd"},
-                                                          {R16Chk, "R16Chk"},
-                                                          {SFra, "SFra"},
-                                                          {AutoSTxt, "AutoSTxt"},
-                                                          {AutoSChk, "AutoSChk"},
-                                                          {S16Chk, "S16Chk"},
-                                                          {msLab, "msLab"},
-                                                          {SAutoLab, "SAutoLab"},
-                                                          {CLSCmd, "CLSCmd"},
-                                                          {OntopChk, "OntopChk"},
-                                                          {STxt, "STxt"},
-                                                          {MSComm1, "MSComm1"},
-                                                          {Fra1, "Fra1"},
-                                                          {COMCom, "COMCom"},
-                                                          {BPSCom, "BPSCom"},
-                                                          {JYWCom, "JYWCom"},
-                                                          {SJWCom, "SJWCom"},
-                                                          {TZWCom, "TZWCom"},
-                                                          {OCCOMCmd, "OCCOMCmd"},
-                                                          {COMLab, "COMLab"},
-                                                          {BPSLab, "BPSLab"},
-                                                          {JYWLab, "JYWLab"},
-                                                          {SJWLab, "SJWLab"},
-                                                          {TZWLab, "TZWLab"},
-                                                          {ZSSha, "ZSSha"},
-                                                          {RFra, "RFra"},
-                                                          {RTxt, "RTxt"},
-                                                          {GZFra, "GZFra"},
-                                                          {GZCmd, "GZCmd"},
-                                                          {GZChk, "GZChk"},
-                                                          {TXTSol, "TXTSol"},
-                                                          {dravikZZlab, "dravikZZlab"}};
-    for (const auto &[object, name] : names)
-        object->setObjectName(QLatin1String(name));
 }
 
 // The labels keep the places and sizes of the control table; their fonts are
@@ -346,27 +320,10 @@ void MainFom::moveEvent(QMoveEvent *event)
     }
 }
 
-// Each port item names the device it leads to, as the catalog sees it now.
-void MainFom::showPortDevicesAsToolTips()
-{
-    const QList<PortEntry> ports = MSComm1->portCatalog()->ports();
-    for (int i = 0; i < COMCom->count(); ++i) {
-        const QString tip =
-            i < ports.size() ? ports[i].description : QStringLiteral("（本机没有这个串口）");
-        COMCom->setItemData(i, tip, Qt::ToolTipRole);
-    }
-}
-
 void MainFom::FormLoad()
 {
     windowstacking::setTopmost(this, true);
     LastGoodInterval = QString::number(1000);
-}
-
-void MainFom::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    FormResize();
 }
 
 void MainFom::ShowError(const QString &description, const QString &number)
@@ -377,4 +334,19 @@ void MainFom::ShowError(const QString &description, const QString &number)
     } catch (...) {
         // The error box reports errors; an error of its own has nowhere to go.
     }
+}
+
+void MainFom::reportingFailure(const std::function<void()> &steps, const FailureAnswer &answer)
+{
+    std::optional<NumberedError> failure;
+    try {
+        steps();
+    } catch (const NumberedError &error) {
+        failure = error;
+    } catch (const std::exception &error) {
+        failure.emplace(0, QString::fromLocal8Bit(error.what()));
+    }
+    if (!failure || (answer && answer(*failure)))
+        return;
+    ShowError(failure->description(), QString::number(failure->number()));
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -18,6 +19,7 @@ class IntervalTimer;
 class LampShape;
 class LinkLabel;
 class MSComm;
+class NumberedError;
 class ReceiveView;
 class SendBox;
 class SplitBar;
@@ -27,16 +29,15 @@ class SplitBar;
 // the work is done by the plain classes of the serial, receive and send
 // folders.
 //
-// The controls are public, the way a form's controls are its public face:
-// tests drive and read them as a user would.
+// The class is split by concern over five files; each part below lists what
+// one of them defines. The controls are public, the way a form's controls are
+// its public face: tests drive and read them as a user would.
 class MainFom : public QWidget
 {
     Q_OBJECT
 
+    // ---- Building the window, and the error box (mainfom.cpp) ----
 public:
-    static const QString windowTitleText;  // the title the launcher looks for
-    static const QString applicationTitle; // caption of the port warnings
-
     explicit MainFom(QWidget *parent = nullptr);
     ~MainFom() override;
 
@@ -48,40 +49,7 @@ public:
     // number, stop icon, one OK button. An error inside it is ignored.
     void ShowError(const QString &description, const QString &number);
 
-    // The send routine: the send box to the line, as text or as hex bytes.
-    void SendData();
-
-    // Logo timer steps.
-    void HoldTimeoutStep();
-    void AutoClearStep();
-
-    // Event handlers, one per control event.
     void FormLoad();
-    void FormResize();
-    void OCCOMCmdClick();
-    void MSComm1LineLost();
-    void MSComm1OnComm();
-    void GZCmdClick();
-    void GZChkClick();
-    void CLSCmdClick();
-    void ClearCmdClick();
-    void SCmdClick();
-    void AutoSChkClick();
-    void AutoSTimTimer();
-    void AutoSTxtChange();
-    void TXTSolScroll();
-    void LOGOTimerTimer();
-    void OntopChkClick();
-    void dravikZZlabClick();
-
-    // Sets Interval 0, frees S16Chk, AutoSChk and AutoSTxt, and brings back
-    // the caption "开始自动发送(&S)".
-    void stopAutoSend();
-
-    // Window state.
-    QString LastGoodInterval;
-    qint32 PendingLeadByte = 0;
-    quint8 HoldTicks = 0;
 
     // The controls, front to back where they overlap.
     QGroupBox *StaFra = nullptr;
@@ -127,7 +95,6 @@ public:
     LinkLabel *dravikZZlab = nullptr;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
 
 private:
@@ -140,26 +107,83 @@ private:
     // Until a window manager has framed the window, the frame is the client
     // area.
     void centreOnScreen();
-    void showPortDevicesAsToolTips();
-    void showPortClosed();
+
+    // How a handler answers a failure of its steps: true when it has dealt
+    // with it, false to have it shown in the error box.
+    using FailureAnswer = std::function<bool(const NumberedError &failure)>;
+    // Runs a handler's steps. A failing step ends them; unless answer deals
+    // with the failure, ShowError shows it with its number (0 for a failure
+    // that carries none).
+    void reportingFailure(const std::function<void()> &steps, const FailureAnswer &answer = {});
 
     std::unique_ptr<Dialogs> m_dialogs;
     // True until the window has been centred by the frame a window manager
     // put around it.
     bool m_awaitingFrame = true;
 
+    // ---- The port (mainfom_port.cpp) ----
+public:
+    void OCCOMCmdClick();
+    void MSComm1LineLost();
+
+private:
+    void showPortDevicesAsToolTips();
+    void showPortClosed();
+
+    // ---- Receiving: the receive box, the double-byte correction, clearing
+    // and the counters (mainfom_receive.cpp) ----
+public:
+    void MSComm1OnComm();
+    void GZCmdClick();
+    void GZChkClick();
+    void CLSCmdClick();
+    void ClearCmdClick();
+    // The logo timer's receive steps.
+    void HoldTimeoutStep();
+    void AutoClearStep();
+
+    qint32 PendingLeadByte = 0;
+    quint8 HoldTicks = 0;
+
+private:
     // What the last batch of received bytes showed; kept so that its room
     // is reused from one receive event to the next.
     QString m_receivedPiece;
 
-    // The send path's helpers (mainfom_send.cpp).
+    // ---- Sending: the send routine, the send button, auto-send and the
+    // interval box (mainfom_send.cpp) ----
+public:
+    // The send box to the line, as text or as hex bytes.
+    void SendData();
+    void SCmdClick();
+    void AutoSChkClick();
+    void AutoSTimTimer();
+    void AutoSTxtChange();
+    // Sets Interval 0, frees S16Chk, AutoSChk and AutoSTxt, and brings back
+    // the caption "开始自动发送(&S)".
+    void stopAutoSend();
+
+    QString LastGoodInterval;
+
+private:
     void sendAsText(const QString &text);
     void sendAsHex(const QString &text);
     void addToSendCount(double amount);
-    void showSendError(const QString &description, const QString &number);
     // True while the error box of a failed send is open: auto-send ticks
     // that come meanwhile send nothing.
     bool m_sendErrorOpen = false;
     // True while an auto-send tick runs the send routine.
     bool m_autoSendTick = false;
+
+    // ---- How the window behaves: layout, the split bar, the logo timer,
+    // always-on-top and the feedback link (mainfom_behaviour.cpp) ----
+public:
+    void FormResize();
+    void TXTSolScroll();
+    void LOGOTimerTimer();
+    void OntopChkClick();
+    void dravikZZlabClick();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 };

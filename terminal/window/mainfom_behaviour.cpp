@@ -1,20 +1,21 @@
 // How the window behaves: layout on resize, the split bar, the logo timer,
 // always-on-top and the feedback link.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "linklabel.h"
-#include "logoblink.h"
-#include "receiveview.h"
-#include "sendbox.h"
-#include "splitbar.h"
-#include "twips.h"
-#include "windowlayout.h"
-#include "windowstacking.h"
+#include "receive/receiveview.h"
+#include "send/sendbox.h"
+#include "window/linklabel.h"
+#include "window/logoblink.h"
+#include "window/splitbar.h"
+#include "window/twips.h"
+#include "window/windowlayout.h"
+#include "window/windowstacking.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QUrl>
 
 namespace {
@@ -87,6 +88,12 @@ void applyPlacement(MainFom &window, const windowlayout::Placement &p)
 }
 
 } // namespace
+
+void MainFom::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
 
 void MainFom::FormResize()
 {

@@ -1,14 +1,15 @@
 // Opening and closing the port.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "commerror.h"
-#include "controlcolor.h"
-#include "dialogs.h"
-#include "dropdowncombo.h"
-#include "intervaltimer.h"
-#include "lampshape.h"
-#include "mscomm.h"
-#include "portsettings.h"
+#include "common/titles.h"
+#include "send/intervaltimer.h"
+#include "serial/commerror.h"
+#include "serial/mscomm.h"
+#include "window/controlcolor.h"
+#include "window/dialogs.h"
+#include "window/dropdowncombo.h"
+#include "window/lampshape.h"
+#include "window/portsettings.h"
 
 #include <QPushButton>
 
@@ -30,7 +31,7 @@ void MainFom::OCCOMCmdClick()
         {SJWCom, &portsettings::dataBits()},
         {TZWCom, &portsettings::stopBits()}};
 
-    try {
+    const auto openOrClose = [&] {
         if (AutoSTim->interval() != 0)
             stopAutoSend();
 
@@ -59,16 +60,20 @@ void MainFom::OCCOMCmdClick()
             box->setEnabled(false);
         OCCOMCmd->setText(closeCaption);
         SCmd->setEnabled(true);
-    } catch (const NumberedError &error) {
-        if (error.number() == CommError::PortAlreadyOpen)
-            dialogs().warning(this, applicationTitle, portInUseText);
-        else if (error.number() == CommError::InvalidPortNumber)
-            dialogs().warning(this, applicationTitle, noSuchPortText);
+    };
+
+    // A port that is taken or missing gets a plain warning, not the error box.
+    const auto warnOfUnusablePort = [this](const NumberedError &failure) {
+        if (failure.number() == CommError::PortAlreadyOpen)
+            dialogs().warning(this, titles::application, portInUseText);
+        else if (failure.number() == CommError::InvalidPortNumber)
+            dialogs().warning(this, titles::application, noSuchPortText);
         else
-            ShowError(error.description(), QString::number(error.number()));
-    } catch (const std::exception &error) {
-        ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
-    }
+            return false;
+        return true;
+    };
+
+    reportingFailure(openOrClose, warnOfUnusablePort);
 }
 
 void MainFom::showPortClosed()
@@ -89,4 +94,15 @@ void MainFom::MSComm1LineLost()
     showPortClosed();
     ShowError(QStringLiteral("串口连接已断开（设备已拔出或对方已挂断），端口已关闭"),
               QString::number(CommError::ReadFailed));
+}
+
+// Each port item names the device it leads to, as the catalog sees it now.
+void MainFom::showPortDevicesAsToolTips()
+{
+    const QList<PortEntry> ports = MSComm1->portCatalog()->ports();
+    for (int i = 0; i < COMCom->count(); ++i) {
+        const QString tip =
+            i < ports.size() ? ports[i].description : QStringLiteral("（本机没有这个串口）");
+        COMCom->setItemData(i, tip, Qt::ToolTipRole);
+    }
 }

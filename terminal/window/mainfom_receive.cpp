@@ -1,14 +1,13 @@
 // The receive path: received bytes into the receive box, the double-byte
 // correction, clearing and the counters.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "autosizelabel.h"
+#include "window/autosizelabel.h"
 
-#include "bytecount.h"
-#include "commerror.h"
-#include "mscomm.h"
-#include "receivedecoder.h"
-#include "receiveview.h"
+#include "common/bytecount.h"
+#include "receive/receivedecoder.h"
+#include "receive/receiveview.h"
+#include "serial/mscomm.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -34,7 +33,7 @@ bool isTicked(const QCheckBox *box)
 
 void MainFom::MSComm1OnComm()
 {
-    try {
+    reportingFailure([this] {
         if (MSComm1->commEvent() != MSComm::EvReceive)
             return;
         HoldTicks = ticksAtReceive;
@@ -55,11 +54,7 @@ void MainFom::MSComm1OnComm()
             if (!isTicked(GZChk))
                 GZCmd->setEnabled(true);
         }
-    } catch (const NumberedError &error) {
-        ShowError(error.description(), QString::number(error.number()));
-    } catch (const std::exception &error) {
-        ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
-    }
+    });
 }
 
 void MainFom::GZCmdClick()
@@ -91,23 +86,15 @@ void MainFom::ClearCmdClick()
 
 void MainFom::HoldTimeoutStep()
 {
-    try {
-        ++HoldTicks;
-        if (HoldTicks == ticksToCorrection && isTicked(GZChk))
-            PendingLeadByte = 0;
-        if (HoldTicks > lastIdleTick)
-            HoldTicks = ticksAtReceive;
-    } catch (...) {
-        // The logo timer's steps go on whatever one of them meets.
-    }
+    ++HoldTicks;
+    if (HoldTicks == ticksToCorrection && isTicked(GZChk))
+        PendingLeadByte = 0;
+    if (HoldTicks > lastIdleTick)
+        HoldTicks = ticksAtReceive;
 }
 
 void MainFom::AutoClearStep()
 {
-    try {
-        if (isTicked(CLSChk) && RTxt->length() > autoClearLimit)
-            RTxt->clearText();
-    } catch (...) {
-        // The logo timer's steps go on whatever one of them meets.
-    }
+    if (isTicked(CLSChk) && RTxt->length() > autoClearLimit)
+        RTxt->clearText();
 }

@@ -1,17 +1,17 @@
 // The send path: the send routine, the send button, auto-send and the
 // interval box.
-#include "mainfom.h"
+#include "window/mainfom.h"
 
-#include "autosendinterval.h"
-#include "autosizelabel.h"
-#include "bytecount.h"
-#include "codepage.h"
-#include "commerror.h"
-#include "dialogs.h"
-#include "hexscan.h"
-#include "intervaltimer.h"
-#include "mscomm.h"
-#include "sendbox.h"
+#include "common/bytecount.h"
+#include "common/gbk.h"
+#include "send/autosendinterval.h"
+#include "send/hexscan.h"
+#include "send/intervaltimer.h"
+#include "send/sendbox.h"
+#include "serial/commerror.h"
+#include "serial/mscomm.h"
+#include "window/autosizelabel.h"
+#include "window/dialogs.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -38,28 +38,32 @@ void MainFom::stopAutoSend()
 
 void MainFom::SendData()
 {
-    try {
+    const auto send = [this] {
         const bool asHex = S16Chk->isChecked();
         const QString text = STxt->text();
         if (asHex)
             sendAsHex(text);
         else
             sendAsText(text);
-    } catch (const NumberedError &error) {
+    };
+
+    const auto showSendError = [this](const NumberedError &failure) {
         // A tick that finds the line still busy sends nothing and says
         // nothing: the next tick tries again, so auto-send keeps the line's pace.
-        if (m_autoSendTick && error.number() == CommError::SendQueueFull)
-            return;
-        showSendError(error.description(), QString::number(error.number()));
-    } catch (const std::exception &error) {
-        showSendError(QString::fromLocal8Bit(error.what()), QString::number(0));
-    }
+        if (m_autoSendTick && failure.number() == CommError::SendQueueFull)
+            return true;
+        const QScopedValueRollback errorOpen(m_sendErrorOpen, true);
+        ShowError(failure.description(), QString::number(failure.number()));
+        return true;
+    };
+
+    reportingFailure(send, showSendError);
 }
 
 // One write of the whole text; the count grows only once it is out.
 void MainFom::sendAsText(const QString &text)
 {
-    const QByteArray bytes = toCodePageBytes(text);
+    const QByteArray bytes = gbk::encode(text);
     MSComm1->output(bytes);
     addToSendCount(double(bytes.size()));
 }
@@ -83,15 +87,9 @@ void MainFom::addToSendCount(double amount)
     TXLab->setText(addToCount(TXLab->text(), amount));
 }
 
-void MainFom::showSendError(const QString &description, const QString &number)
-{
-    const QScopedValueRollback errorOpen(m_sendErrorOpen, true);
-    ShowError(description, number);
-}
-
 void MainFom::SCmdClick()
 {
-    try {
+    reportingFailure([this] {
         if (!AutoSChk->isChecked()) {
             SendData();
             return;
@@ -113,11 +111,7 @@ void MainFom::SCmdClick()
             throw;
         }
         SCmd->setText(stopAutoSendCaption);
-    } catch (const NumberedError &error) {
-        ShowError(error.description(), QString::number(error.number()));
-    } catch (const std::exception &error) {
-        ShowError(QString::fromLocal8Bit(error.what()), QString::number(0));
-    }
+    });
 }
 
 void MainFom::AutoSChkClick()

@@ -1,4 +1,4 @@
-#include "qtchinesetexts.h"
+#include "window/qtchinesetexts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,6 +1,6 @@
-#include "splitbar.h"
+#include "window/splitbar.h"
 
-#include "twips.h"
+#include "window/twips.h"
 
 #include <QMouseEvent>
 #include <QtMath>

@@ -1,6 +1,6 @@
-#include "windowlayout.h"
+#include "window/windowlayout.h"
 
-#include "twips.h"
+#include "window/twips.h"
 
 #include <algorithm>
 

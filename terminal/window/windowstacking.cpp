@@ -1,10 +1,10 @@
-#include "windowstacking.h"
+#include "window/windowstacking.h"
 
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
-#if QT_CONFIG(xcb) && defined(VARNICA_WITH_XCB)
+#if QT_CONFIG(xcb)
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -17,7 +17,7 @@ namespace windowstacking {
 
 namespace {
 
-#if QT_CONFIG(xcb) && defined(VARNICA_WITH_XCB)
+#if QT_CONFIG(xcb)
 
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
@@ -98,11 +98,6 @@ void setTopmost(QWidget *window, bool topmost)
         askWindowManager(topLevel, topmost))
         return;
     handle->setFlags(flags);
-}
-
-bool isTopmost(const QWidget *window)
-{
-    return window && window->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 } // namespace windowstacking

@@ -12,9 +12,7 @@ class QWidget;
 // has no stacking classes, as offscreen, only the choice is recorded).
 namespace windowstacking {
 
+// The choice is kept in the window's flags (Qt::WindowStaysOnTopHint).
 void setTopmost(QWidget *window, bool topmost);
-
-// The stacking class last chosen for the window.
-bool isTopmost(const QWidget *window);
 
 } // namespace windowstacking

@@ -1,4 +1,4 @@
-#include "ptypair.h"
+#include "tests/support/ptypair.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

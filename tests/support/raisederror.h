@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commerror.h"
+#include "common/numberederror.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "terminalonline.h"
+#include "tests/support/terminalonline.h"
 
-#include "autosizelabel.h"
-#include "mscomm.h"
-#include "receiveview.h"
-#include "testcatalog.h"
+#include "receive/receiveview.h"
+#include "serial/mscomm.h"
+#include "tests/support/testcatalog.h"
+#include "window/autosizelabel.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "mainfom.h"
-#include "ptypair.h"
-#include "recordingdialogs.h"
+#include "tests/support/ptypair.h"
+#include "tests/support/recordingdialogs.h"
+#include "window/mainfom.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portcatalog.h"
+#include "serial/portcatalog.h"
 
 #include <QStringList>
 

@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// The choices offered for each line setting, the text each box starts with
-// and the item a box falls back to when nothing is chosen at open.
+// The items of the window's port setting boxes: the choices offered for each
+// line setting, the text each box starts with and the item a box falls back
+// to when nothing is chosen at open.
 struct SettingChoices
 {
     QStringList items;

@@ -1,8 +1,8 @@
-#include "codepage.h"
+#include "common/gbk.h"
 
 #include <QTest>
 
-class tst_CodePage : public QObject
+class tst_Gbk : public QObject
 {
     Q_OBJECT
 
@@ -12,7 +12,7 @@ private slots:
     void eachCharacterOwnsItsBytes();
 };
 
-void tst_CodePage::bytes_data()
+void tst_Gbk::bytes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -39,30 +39,30 @@ void tst_CodePage::bytes_data()
     row("NUL", QString(QChar(0)), "00");
 }
 
-void tst_CodePage::bytes()
+void tst_Gbk::bytes()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
-    QCOMPARE(toCodePageBytes(text).toHex(' '), bytes.toHex(' '));
+    QCOMPARE(gbk::encode(text).toHex(' '), bytes.toHex(' '));
 }
 
 // The send count is the size of the bytes; it must be the sum of what each
 // character alone would put on the line, whatever its neighbours.
-void tst_CodePage::eachCharacterOwnsItsBytes()
+void tst_Gbk::eachCharacterOwnsItsBytes()
 {
     const QString text = u"Hi 你好\r\n€\U0001F600\xd83d!"_qs;
     qsizetype sum = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool pair =
             text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const QByteArray alone = toCodePageBytes(QStringView(text).mid(i, pair ? 2 : 1));
+        const QByteArray alone = gbk::encode(QStringView(text).mid(i, pair ? 2 : 1));
         QVERIFY2(alone.size() == 1 || alone.size() == 2, qPrintable(QString::number(i)));
         sum += alone.size();
         if (pair)
             ++i;
     }
-    QCOMPARE(toCodePageBytes(text).size(), sum);
+    QCOMPARE(gbk::encode(text).size(), sum);
 }
 
-QTEST_APPLESS_MAIN(tst_CodePage)
-#include "tst_codepage.moc"
+QTEST_APPLESS_MAIN(tst_Gbk)
+#include "tst_gbk.moc"

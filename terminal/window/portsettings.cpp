@@ -1,4 +1,4 @@
-#include "portsettings.h"
+#include "window/portsettings.h"
 
 namespace portsettings {
 

@@ -1,6 +1,6 @@
-#include "bytecount.h"
+#include "common/bytecount.h"
 
-#include "commerror.h"
+#include "common/numberederror.h"
 
 #include <cmath>
 
