@@ -214,8 +214,8 @@ void tst_MainFom::initialState()
     QCOMPARE(w.TXTSol->minimum(), 270);
     QCOMPARE(w.TXTSol->maximum(), 4665);
     QCOMPARE(w.TXTSol->value(), 3825);
-    QCOMPARE(w.dravikZZlab->font().pointSizeF(), 10.5);
-    QVERIFY(w.msLab->font().families().contains(QStringLiteral("宋体")));
+    for (const AutoSizeLabel *label : {w.msLab, static_cast<AutoSizeLabel *>(w.dravikZZlab)})
+        QVERIFY(label->font().families().contains(QStringLiteral("宋体")));
     QVERIFY(!w.msLab->font().bold() && !w.dravikZZlab->font().bold());
     QVERIFY(w.RTxt->text().isEmpty());
     QVERIFY(w.STxt->text().startsWith(QStringLiteral(">-")));
@@ -223,14 +223,18 @@ void tst_MainFom::initialState()
     QVERIFY(w.STxt->text().contains(QStringLiteral(".example")));
 }
 
-// The counter strip and "ms" show whole at the start size: inside the window
-// and their frames, a 12-digit count ending before the control to its right.
+// The counter strip, "ms" and the maker's label show whole at the start size:
+// inside the window and their frames, a 12-digit count ending before the
+// control to its right, the maker's label clear of the send button in front
+// of it. A short count keeps the strip's full-width font.
 void tst_MainFom::labelsShowWholeAtStartSize()
 {
     MainFom &w = *m_window;
+    QCOMPARE(w.RXLab->font().stretch(), int(QFont::Unstretched));
     w.RXLab->setText(QStringLiteral("888888888888"));
     w.TXLab->setText(QStringLiteral("888888888888"));
-    for (const AutoSizeLabel *label : {w.RLab, w.RXLab, w.SLab, w.TXLab, w.msLab}) {
+    for (const AutoSizeLabel *label :
+         {w.RLab, w.RXLab, w.SLab, w.TXLab, w.msLab, static_cast<AutoSizeLabel *>(w.dravikZZlab)}) {
         const QRect inWindow(label->mapTo(&w, QPoint(0, 0)), label->size());
         QVERIFY2(w.rect().contains(inWindow), qPrintable(label->objectName()));
         QVERIFY2(label->parentWidget()->contentsRect().contains(label->geometry()),
@@ -238,6 +242,7 @@ void tst_MainFom::labelsShowWholeAtStartSize()
     }
     QVERIFY(w.RXLab->geometry().right() < w.SLab->x());
     QVERIFY(w.TXLab->geometry().right() < w.ClearCmd->x());
+    QVERIFY(w.dravikZZlab->geometry().right() < w.SCmd->x());
 }
 
 void tst_MainFom::comboBoxesOfferTheirItems()

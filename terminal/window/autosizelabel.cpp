@@ -29,8 +29,22 @@ void AutoSizeLabel::changeEvent(QEvent *event)
         fitCaption();
 }
 
+void AutoSizeLabel::keepWithin(int widthPixels)
+{
+    m_roomWidth = widthPixels;
+    m_fullFont = font();
+    m_fittedLength = -1;
+    fitCaption();
+}
+
 void AutoSizeLabel::fitCaption()
 {
+    // Captions kept within a room are counts: digits of equal width, so the
+    // font only needs fitting again when the caption's length changes.
+    if (m_roomWidth > 0 && text().size() != m_fittedLength) {
+        m_fittedLength = text().size();
+        setFont(fittedFont(m_fullFont, text(), QSize(m_roomWidth, m_placedSize.height())));
+    }
     resize(sizeHint().expandedTo(m_placedSize));
 }
 

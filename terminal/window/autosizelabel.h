@@ -20,6 +20,11 @@ public:
     // The size it was placed with, which it never gets smaller than.
     QSize placedSize() const { return m_placedSize; }
 
+    // Keeps every caption within `widthPixels`: the font set now is narrowed
+    // only as far as the caption of the moment needs, so a short caption
+    // keeps the full font and a long one still shows whole.
+    void keepWithin(int widthPixels);
+
 protected:
     void changeEvent(QEvent *event) override;
 
@@ -27,6 +32,9 @@ private:
     void fitCaption();
 
     QSize m_placedSize;
+    int m_roomWidth = 0;
+    QFont m_fullFont;
+    qsizetype m_fittedLength = -1; // the caption length the font was fitted for
 };
 
 // The font nearest to `font` in which `sample` shows whole inside `box`: the

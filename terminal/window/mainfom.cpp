@@ -218,33 +218,43 @@ void MainFom::createControls()
     TXTSol->setRange(270, 4665);
     TXTSol->setValue(3825);
 
-    fitLabelFonts();
-
     dravikZZlab = place(new LinkLabel(QStringLiteral("Dravik制作"), this), "dravikZZlab", 3000,
                         5460, 840, 210);
-    dravikZZlab->setFont(songFont(10.5));
     dravikZZlab->setToolTip(QStringLiteral("Bug反馈请点击这里"));
     dravikZZlab->setCursor(Qt::WhatsThisCursor);
     dravikZZlab->setForeColor(controlcolor::buttonText);
+
+    fitLabelFonts();
 }
 
 // The labels keep the places and sizes of the control table; their fonts are
-// chosen so that they show whole there: lines no taller than the labels, a
-// count of up to 12 digits ending before the control to its right, and "ms"
-// inside the send frame.
+// chosen so that they show whole there: lines no taller than the labels, the
+// counts (up to 12 digits and more) ending before the control to their right,
+// "ms" inside the send frame, and the maker's label above the window's bottom
+// edge and clear of the send button, which lies in front of it.
 void MainFom::fitLabelFonts()
 {
-    constexpr int countDigits = 12;
     constexpr int gapPixels = 3;
-    const int countRoom = std::min(SLab->x() - RXLab->x(), ClearCmd->x() - TXLab->x()) - gapPixels;
-    const QFont counterFont = fittedFont(counterStripFont(), QString(countDigits, u'0'),
-                                         QSize(countRoom, RXLab->placedSize().height()));
-    for (AutoSizeLabel *label : {RLab, RXLab, SLab, TXLab})
-        label->setFont(counterFont);
+    const int stripHeight = RXLab->placedSize().height();
+    const QFont stripFont = fittedFont(counterStripFont(), QString(), QSize(0, stripHeight));
+    for (AutoSizeLabel *caption : {RLab, SLab}) {
+        const AutoSizeLabel *count = caption == RLab ? RXLab : TXLab;
+        caption->setFont(fittedFont(stripFont, caption->text(),
+                                    QSize(count->x() - caption->x() - 1, stripHeight)));
+    }
+    // A count narrows its font only once it grows long.
+    RXLab->setFont(stripFont);
+    RXLab->keepWithin(SLab->x() - RXLab->x() - gapPixels);
+    TXLab->setFont(stripFont);
+    TXLab->keepWithin(ClearCmd->x() - TXLab->x() - gapPixels);
 
     const int msRoom = SFra->contentsRect().right() - msLab->x();
     msLab->setFont(
         fittedFont(songFont(12), msLab->text(), QSize(msRoom, msLab->placedSize().height())));
+
+    const QSize makerRoom(SCmd->x() - dravikZZlab->x() - gapPixels,
+                          twips::toPixels(clientHeightTwips) - dravikZZlab->y());
+    dravikZZlab->setFont(fittedFont(songFont(10.5), dravikZZlab->text(), makerRoom));
 }
 
 // Where two controls of one container overlap, the one created (listed)
