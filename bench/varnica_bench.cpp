@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -42,6 +43,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -436,22 +438,70 @@ private:
     int m_display = -1;
 };
 
-int runOne(const QStringList &args, const QElapsedTimer &sinceStart)
+// What the command line asks for.
+struct Options
 {
-    const qsizetype scenarioAt = args.indexOf(QStringLiteral("--scenario"));
-    const qsizetype mibAt = args.indexOf(QStringLiteral("--mib"));
-    const qint64 mib = mibAt > 0 ? args.value(mibAt + 1).toLongLong() : 8;
-    QJsonObject result = runScenario(args.value(scenarioAt + 1), mib, sinceStart);
+    bool quick = false;
+    bool offscreen = false;
+    QString scenario; // empty: every scenario, each in a process of its own
+    qint64 mib = 8;
+};
+
+// Reads the command line; prints the usage and gives an exit status when the
+// benchmark should not run (--help, or words it does not know).
+std::optional<int> parseOptions(const QStringList &args, Options &options)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Streams data through a pseudo-terminal into the terminal's window and prints what it "
+        "sustains (see bench/README.md)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption quick(QStringLiteral("quick"), QStringLiteral("Sizes cut by eight."));
+    const QCommandLineOption offscreen(QStringLiteral("offscreen"),
+                                       QStringLiteral("Qt's offscreen platform, no X server."));
+    const QCommandLineOption scenario(QStringLiteral("scenario"),
+                                      QStringLiteral("Run one scenario, print one JSON line."),
+                                      QStringLiteral("name"));
+    const QCommandLineOption mib(QStringLiteral("mib"),
+                                 QStringLiteral("The scenario's size in MiB (default 8)."),
+                                 QStringLiteral("n"), QStringLiteral("8"));
+    parser.addOptions({help, quick, offscreen, scenario, mib});
+    const bool parsed = parser.parse(args);
+    if (!parsed || !parser.positionalArguments().isEmpty() || parser.isSet(help)) {
+        if (!parsed)
+            std::fprintf(stderr, "varnica-bench: %s\n", qPrintable(parser.errorText()));
+        // No application object exists yet to name the program.
+        const QString usage = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                        QStringLiteral("varnica-bench"));
+        std::fprintf(parsed ? stdout : stderr, "%s", qPrintable(usage));
+        return parsed && parser.isSet(help) ? 0 : 2;
+    }
+    bool mibIsNumber = false;
+    options.mib = parser.value(mib).toLongLong(&mibIsNumber);
+    if (!mibIsNumber || options.mib <= 0) {
+        std::fprintf(stderr, "varnica-bench: --mib takes a whole number of MiB above 0\n");
+        return 2;
+    }
+    options.quick = parser.isSet(quick);
+    options.offscreen = parser.isSet(offscreen);
+    options.scenario = parser.value(scenario);
+    return std::nullopt;
+}
+
+int runOne(const Options &options, const QElapsedTimer &sinceStart)
+{
+    QJsonObject result = runScenario(options.scenario, options.mib, sinceStart);
     result.insert("platform", QGuiApplication::platformName());
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     return 0;
 }
 
-int runAll(const QStringList &args)
+int runAll(const Options &options)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     OwnXServer xServer;
-    if (args.contains(QStringLiteral("--offscreen"))) {
+    if (options.offscreen) {
         environment.insert("QT_QPA_PLATFORM", "offscreen");
     } else {
         if (!xServer.start()) {
@@ -463,7 +513,7 @@ int runAll(const QStringList &args)
         environment.insert(xServerPidVariable, QString::number(xServer.pid()));
     }
 
-    const int divisor = args.contains(QStringLiteral("--quick")) ? 8 : 1;
+    const int divisor = options.quick ? 8 : 1;
     QList<QJsonObject> results;
     for (const Scenario &scenario : allScenarios(divisor)) {
         QProcess child;
@@ -479,7 +529,7 @@ int runAll(const QStringList &args)
                            : result);
         std::fprintf(stderr, "%s\n", line.split('\n').last().constData());
     }
-    std::printf("\non %s\n", args.contains(QStringLiteral("--offscreen"))
+    std::printf("\non %s\n", options.offscreen
                                  ? "the offscreen platform"
                                  : qPrintable("Xvfb " + xServer.display() + " (xcb)"));
     printTable(results);
@@ -501,13 +551,16 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
-    if (!args.contains(QStringLiteral("--scenario"))) {
+    Options options;
+    if (const std::optional<int> status = parseOptions(args, options))
+        return *status;
+    if (options.scenario.isEmpty()) {
         // The driver shows no window: it starts the scenarios' processes.
         QCoreApplication app(argc, argv);
-        return runAll(args);
+        return runAll(options);
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    return runOne(args, sinceStart);
+    return runOne(options, sinceStart);
 }
