@@ -25,6 +25,15 @@ QString sample(qsizetype size, char16_t first = u'a')
     return text;
 }
 
+// size bytes as the hex display shows them: "00 " to "FF ".
+QString hexTriplets(QRandomGenerator &random, qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &byte : bytes)
+        byte = char(random.bounded(256));
+    return QString::fromLatin1(bytes.toHex(' ').toUpper()) + u' ';
+}
+
 } // namespace
 
 void tst_ChunkedText::appendsAcrossPieces()
@@ -63,15 +72,19 @@ void tst_ChunkedText::piecesCoverExactlyTheAskedRange()
 
 void tst_ChunkedText::editsMatchAPlainString_data()
 {
-    // Pieces keep one byte a character until a wider one comes.
+    // Pieces keep one byte a character until a wider one comes, and hex
+    // display's triplets as the bytes they spell until an edit inside them.
     QTest::addColumn<char16_t>("insertedFrom");
-    QTest::newRow("below U+0100") << char16_t(u'A');
-    QTest::newRow("Latin-1 and Chinese") << char16_t(0xE0);
+    QTest::addColumn<bool>("appendsHex");
+    QTest::newRow("below U+0100") << char16_t(u'A') << false;
+    QTest::newRow("Latin-1 and Chinese") << char16_t(0xE0) << false;
+    QTest::newRow("hex triplets and letters") << char16_t(u'A') << true;
 }
 
 void tst_ChunkedText::editsMatchAPlainString()
 {
     QFETCH(char16_t, insertedFrom);
+    QFETCH(bool, appendsHex);
     QRandomGenerator random(7340033); // a fixed start value: the same run every time
     ChunkedText text;
     QString expected;
@@ -79,7 +92,9 @@ void tst_ChunkedText::editsMatchAPlainString()
         const int action = random.bounded(4);
         const qint64 at = random.bounded(int(expected.size()) + 1);
         if (action == 0) {
-            const QString piece = sample(random.bounded(1, 9000));
+            const qsizetype size = random.bounded(1, 9000);
+            const QString piece =
+                appendsHex && random.bounded(4) != 0 ? hexTriplets(random, size) : sample(size);
             text.append(piece);
             expected.append(piece);
         } else if (action == 1) {

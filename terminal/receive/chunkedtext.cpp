@@ -5,6 +5,9 @@
 
 namespace {
 
+constexpr char hexDigits[] = "0123456789ABCDEF";
+constexpr qsizetype tripletSize = 3; // "HH "
+
 bool fitsLatin1(QStringView text)
 {
     char16_t all = 0;
@@ -20,23 +23,128 @@ void writeNarrow(char *out, QStringView text)
         *out++ = char(c.unicode());
 }
 
+int hexValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// Whether text is whole "HH " triplets, upper-case digits, nothing else.
+bool spellsBytes(QStringView text)
+{
+    if (text.isEmpty() || text.size() % tripletSize != 0)
+        return false;
+    const char16_t *c = text.utf16();
+    for (qsizetype i = 0; i < text.size(); i += tripletSize) {
+        if (c[i + 2] != u' ' || (hexValue(c[i]) | hexValue(c[i + 1])) < 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+qsizetype ChunkedText::Chunk::size() const
+{
+    switch (form) {
+    case Form::Narrow:
+        return narrow.size();
+    case Form::Wide:
+        return wide.size();
+    case Form::SpelledBytes:
+        return bytes.size() * tripletSize;
+    }
+    return 0;
+}
+
+QChar ChunkedText::Chunk::at(qsizetype index) const
+{
+    switch (form) {
+    case Form::Narrow:
+        return QChar(uchar(narrow.at(index)));
+    case Form::Wide:
+        return wide.at(index);
+    case Form::SpelledBytes: {
+        const uchar byte = uchar(bytes.at(index / tripletSize));
+        switch (index % tripletSize) {
+        case 0:
+            return QChar(hexDigits[byte >> 4]);
+        case 1:
+            return QChar(hexDigits[byte & 0xF]);
+        default:
+            return QChar(u' ');
+        }
+    }
+    }
+    return QChar();
+}
+
+qsizetype ChunkedText::Chunk::roomFor(bool textSpellsBytes) const
+{
+    if (form == Form::SpelledBytes && !textSpellsBytes)
+        return 0;
+    const qsizetype room = std::max<qsizetype>(chunkCapacity - size(), 0);
+    return textSpellsBytes ? room - room % tripletSize : room;
+}
+
+void ChunkedText::Chunk::spell(qsizetype from, qsizetype to, QByteArray &out) const
+{
+    Q_ASSERT(form == Form::SpelledBytes);
+    out.resize(to - from);
+    char *c = out.data();
+    qsizetype index = from;
+    for (; index < to && index % tripletSize != 0; ++index)
+        *c++ = char(at(index).unicode());
+    for (; index + tripletSize <= to; index += tripletSize) {
+        const uchar byte = uchar(bytes[index / tripletSize]);
+        *c++ = hexDigits[byte >> 4];
+        *c++ = hexDigits[byte & 0xF];
+        *c++ = ' ';
+    }
+    for (; index < to; ++index)
+        *c++ = char(at(index).unicode());
+}
+
+void ChunkedText::Chunk::writeOut()
+{
+    if (form != Form::SpelledBytes)
+        return;
+    spell(0, size(), narrow);
+    bytes = QByteArray();
+    form = Form::Narrow;
+}
 
 void ChunkedText::Chunk::widen()
 {
-    if (isWide)
+    writeOut();
+    if (form == Form::Wide)
         return;
     wide.reserve(std::max(narrow.capacity(), narrow.size()));
     wide.append(QLatin1StringView(narrow));
     narrow = QByteArray();
-    isWide = true;
+    form = Form::Wide;
+}
+
+void ChunkedText::Chunk::appendSpelled(QStringView text)
+{
+    Q_ASSERT(form == Form::SpelledBytes && spellsBytes(text));
+    const qsizetype oldSize = bytes.size();
+    bytes.resize(oldSize + text.size() / tripletSize);
+    char *out = bytes.data() + oldSize;
+    const char16_t *c = text.utf16();
+    for (qsizetype i = 0; i < text.size(); i += tripletSize)
+        *out++ = char(hexValue(c[i]) << 4 | hexValue(c[i + 1]));
 }
 
 void ChunkedText::Chunk::insert(qsizetype index, QStringView text)
 {
-    if (!isWide && !fitsLatin1(text))
+    writeOut();
+    if (form == Form::Narrow && !fitsLatin1(text))
         widen();
-    if (isWide) {
+    if (form == Form::Wide) {
         wide.insert(index, text);
         return;
     }
@@ -49,7 +157,12 @@ void ChunkedText::Chunk::insert(qsizetype index, QStringView text)
 
 void ChunkedText::Chunk::remove(qsizetype index, qsizetype count)
 {
-    if (isWide)
+    if (form == Form::SpelledBytes && index % tripletSize == 0 && count % tripletSize == 0) {
+        bytes.remove(index / tripletSize, count / tripletSize);
+        return;
+    }
+    writeOut();
+    if (form == Form::Wide)
         wide.remove(index, count);
     else
         narrow.remove(index, count);
@@ -57,17 +170,25 @@ void ChunkedText::Chunk::remove(qsizetype index, qsizetype count)
 
 void ChunkedText::append(QStringView text)
 {
+    const bool textSpellsBytes = spellsBytes(text);
     while (!text.isEmpty()) {
-        if (m_chunks.empty() || m_chunks.back().size() >= chunkCapacity) {
+        if (m_chunks.empty() || m_chunks.back().roomFor(textSpellsBytes) == 0) {
             Chunk chunk;
             chunk.start = m_size;
-            chunk.narrow.reserve(chunkCapacity);
+            if (textSpellsBytes) {
+                chunk.form = Chunk::Form::SpelledBytes;
+                chunk.bytes.reserve(chunkCapacity / tripletSize);
+            } else {
+                chunk.narrow.reserve(chunkCapacity);
+            }
             m_chunks.push_back(std::move(chunk));
         }
         Chunk &last = m_chunks.back();
-        const qsizetype room = std::max<qsizetype>(chunkCapacity - last.size(), 0);
-        const QStringView part = text.first(std::min(room, text.size()));
-        last.insert(last.size(), part);
+        const QStringView part = text.first(std::min(last.roomFor(textSpellsBytes), text.size()));
+        if (last.form == Chunk::Form::SpelledBytes)
+            last.appendSpelled(part);
+        else
+            last.insert(last.size(), part);
         m_size += part.size();
         text = text.sliced(part.size());
     }
@@ -92,8 +213,8 @@ void ChunkedText::insert(qint64 position, QStringView text)
         const Chunk whole = std::move(chunk);
         for (qsizetype offset = 0; offset < whole.size(); offset += chunkCapacity) {
             Chunk piece;
-            piece.isWide = whole.isWide;
-            if (whole.isWide)
+            piece.form = whole.form; // narrow or wide: the insert wrote out spelled bytes
+            if (whole.form == Chunk::Form::Wide)
                 piece.wide = whole.wide.mid(offset, chunkCapacity);
             else
                 piece.narrow = whole.narrow.mid(offset, chunkCapacity);

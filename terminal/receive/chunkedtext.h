@@ -12,9 +12,12 @@
 // moves one piece only. Positions are in UTF-16 code units.
 //
 // A piece holds one byte per character for as long as all its characters
-// lie below U+0100 (ASCII lines, hex digits), and turns to UTF-16 with its
-// first wider character: received text takes half the memory in the common
-// case.
+// lie below U+0100 (ASCII lines), and turns to UTF-16 with its first wider
+// character: received text takes half the memory in the common case. Text
+// appended as whole "HH " triplets (upper-case hex digits and a blank, as the
+// hex display writes received bytes) goes into pieces that keep only the
+// bytes it spells, a third of the room; an edit inside such a piece writes
+// it out first.
 class ChunkedText
 {
 public:
@@ -36,19 +39,28 @@ public:
 private:
     struct Chunk
     {
-        qint64 start = 0;
-        QByteArray narrow; // the characters while none is above U+00FF
-        QString wide;      // all of them from the first one above on
-        bool isWide = false;
+        enum class Form : quint8 { Narrow, Wide, SpelledBytes };
 
-        qsizetype size() const { return isWide ? wide.size() : narrow.size(); }
-        QChar at(qsizetype index) const
-        {
-            return isWide ? wide.at(index) : QChar(uchar(narrow.at(index)));
-        }
-        // Adds text at index; a narrow piece turns wide if text needs it.
+        qint64 start = 0;
+        QByteArray narrow; // Narrow: the characters, none above U+00FF
+        QString wide;      // Wide: the characters
+        QByteArray bytes;  // SpelledBytes: the bytes whose "HH " the characters are
+        Form form = Form::Narrow;
+
+        qsizetype size() const;
+        QChar at(qsizetype index) const;
+        // How much more of a text that does (or does not) spell bytes the
+        // piece takes at its end: whole triplets only, if it does.
+        qsizetype roomFor(bool textSpellsBytes) const;
+        // Adds text at index; the piece changes form if text needs it.
         void insert(qsizetype index, QStringView text);
+        // Adds text made of whole "HH " triplets at the end of a piece that
+        // spells bytes.
+        void appendSpelled(QStringView text);
         void remove(qsizetype index, qsizetype count);
+        // The characters from index from to index to, written out.
+        void spell(qsizetype from, qsizetype to, QByteArray &out) const;
+        void writeOut(); // a piece that spells bytes becomes narrow
         void widen();
     };
 
@@ -70,15 +82,24 @@ template <typename Visit> void ChunkedText::forEachPiece(qint64 from, qint64 to,
     to = std::min(to, m_size);
     if (from >= to)
         return;
+    QByteArray spelled; // a piece that spells bytes, written out for the visit
     for (std::size_t index = chunkIndexOf(from); index < m_chunks.size(); ++index) {
         const Chunk &chunk = m_chunks[index];
         if (chunk.start >= to)
             break;
-        const qint64 begin = std::max(from, chunk.start);
-        const qint64 end = std::min(to, chunk.start + chunk.size());
-        if (chunk.isWide)
-            visit(QStringView(chunk.wide).sliced(begin - chunk.start, end - begin), begin);
-        else
-            visit(QLatin1StringView(chunk.narrow).sliced(begin - chunk.start, end - begin), begin);
+        const qsizetype begin = qsizetype(std::max(from, chunk.start) - chunk.start);
+        const qsizetype end = qsizetype(std::min(to, chunk.start + chunk.size()) - chunk.start);
+        switch (chunk.form) {
+        case Chunk::Form::Narrow:
+            visit(QLatin1StringView(chunk.narrow).sliced(begin, end - begin), chunk.start + begin);
+            break;
+        case Chunk::Form::Wide:
+            visit(QStringView(chunk.wide).sliced(begin, end - begin), chunk.start + begin);
+            break;
+        case Chunk::Form::SpelledBytes:
+            chunk.spell(begin, end, spelled);
+            visit(QLatin1StringView(spelled), chunk.start + begin);
+            break;
+        }
     }
 }
