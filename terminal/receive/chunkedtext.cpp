@@ -1,6 +1,7 @@
 #include "receive/chunkedtext.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -23,26 +24,31 @@ void writeNarrow(char *out, QStringView text)
         *out++ = char(c.unicode());
 }
 
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
+// The value of each hex digit; notHex for every other character below U+0080.
+constexpr quint8 notHex = 0x10;
+constexpr auto hexValues = [] {
+    std::array<quint8, 0x80> values{};
+    values.fill(notHex);
+    for (int digit = 0; digit < 16; ++digit)
+        values[std::size_t(hexDigits[digit])] = quint8(digit);
+    return values;
+}();
 
 // Whether text is whole "HH " triplets, upper-case digits, nothing else.
+// Received hex comes in long runs: one pass without branches.
 bool spellsBytes(QStringView text)
 {
     if (text.isEmpty() || text.size() % tripletSize != 0)
         return false;
     const char16_t *c = text.utf16();
+    char16_t allBits = 0;
+    unsigned flags = 0;
     for (qsizetype i = 0; i < text.size(); i += tripletSize) {
-        if (c[i + 2] != u' ' || (hexValue(c[i]) | hexValue(c[i + 1])) < 0)
-            return false;
+        allBits |= c[i] | c[i + 1];
+        flags |= hexValues[c[i] & 0x7F] | hexValues[c[i + 1] & 0x7F];
+        flags |= c[i + 2] == u' ' ? 0 : notHex;
     }
-    return true;
+    return allBits < 0x80 && (flags & notHex) == 0;
 }
 
 } // namespace
@@ -136,7 +142,7 @@ void ChunkedText::Chunk::appendSpelled(QStringView text)
     char *out = bytes.data() + oldSize;
     const char16_t *c = text.utf16();
     for (qsizetype i = 0; i < text.size(); i += tripletSize)
-        *out++ = char(hexValue(c[i]) << 4 | hexValue(c[i + 1]));
+        *out++ = char(hexValues[c[i] & 0x7F] << 4 | hexValues[c[i + 1] & 0x7F]);
 }
 
 void ChunkedText::Chunk::insert(qsizetype index, QStringView text)
