@@ -41,6 +41,10 @@ bool spellsBytes(QStringView text)
     if (text.isEmpty() || text.size() % tripletSize != 0)
         return false;
     const char16_t *c = text.utf16();
+    // Text lines seldom begin like hex: most of them go no further.
+    if (c[0] >= 0x80 || c[1] >= 0x80 || ((hexValues[c[0]] | hexValues[c[1]]) & notHex) != 0 ||
+        c[2] != u' ')
+        return false;
     char16_t allBits = 0;
     unsigned flags = 0;
     for (qsizetype i = 0; i < text.size(); i += tripletSize) {
