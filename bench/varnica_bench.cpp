@@ -342,7 +342,7 @@ QJsonObject startupScenario(const QElapsedTimer &sinceStart)
 struct Scenario
 {
     QString name;
-    qint64 mib;
+    qint64 mib; // 0: a scenario without a size
 };
 
 QList<Scenario> allScenarios(int divisor)
@@ -519,8 +519,10 @@ int runAll(const Options &options)
         QProcess child;
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--scenario", scenario.name, "--mib", QString::number(scenario.mib)});
+        QStringList arguments{"--scenario", scenario.name};
+        if (scenario.mib > 0)
+            arguments << "--mib" << QString::number(scenario.mib);
+        child.start(QCoreApplication::applicationFilePath(), arguments);
         child.waitForFinished(-1);
         const QByteArray line = child.readAllStandardOutput().trimmed();
         const QJsonObject result = QJsonDocument::fromJson(line.split('\n').last()).object();
