@@ -321,6 +321,10 @@ void tst_LineWrap::measuresEachCharacterOnce()
     QCOMPARE(measured, 2);
     QCOMPARE(advances.of(u'\n'), 0.0f); // line breaks take no room and are not measured
     QCOMPARE(measured, 2);
+    // The ideographs share one advance: one of them is measured for all.
+    for (const char16_t ideograph : {u'中', u'一', u'龥'})
+        QCOMPARE(advances.of(ideograph), 3.0f);
+    QCOMPARE(measured, 3);
 }
 
 void tst_LineWrap::controlCharactersShowAsSymbols()
