@@ -186,8 +186,6 @@ void tst_MainFom::windowAtStart()
     QCOMPARE(m_window->size(), QSize(498, 382));
     QVERIFY(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(m_window->LastGoodInterval, QStringLiteral("1000"));
-    QCOMPARE(m_window->PendingLeadByte, 0);
-    QCOMPARE(m_window->HoldTicks, quint8(0));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m_window->COMCom));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receive/receivedecoder.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -142,13 +144,9 @@ public:
     void HoldTimeoutStep();
     void AutoClearStep();
 
-    qint32 PendingLeadByte = 0;
-    quint8 HoldTicks = 0;
-
 private:
-    // What the last batch of received bytes showed; kept so that its room
-    // is reused from one receive event to the next.
-    QString m_receivedPiece;
+    // Received text, the held lead byte and its correction.
+    ReceiveDecoder m_receiveDecoder;
 
     // ---- Sending: the send routine, the send button, auto-send and the
     // interval box (mainfom_send.cpp) ----
