@@ -53,7 +53,7 @@ void MainFom::SendData()
         if (m_autoSendTick && failure.number() == CommError::SendQueueFull)
             return true;
         const QScopedValueRollback errorOpen(m_sendErrorOpen, true);
-        ShowError(failure.description(), QString::number(failure.number()));
+        ShowError(failure);
         return true;
     };
 
