@@ -27,8 +27,6 @@ bool isTicked(const QCheckBox *box)
 void MainFom::MSComm1OnComm()
 {
     reportingFailure([this] {
-        if (MSComm1->commEvent() != MSComm::EvReceive)
-            return;
         m_receiveDecoder.beginEvent();
         GZCmd->setEnabled(m_receiveDecoder.correctionOffered());
 
