@@ -12,6 +12,7 @@
 //   varnica-bench --offscreen  without an X server
 //   varnica-bench --scenario NAME [--mib N]   one scenario, one JSON line, on
 //                                             the platform the environment names
+#include "common/hexdigits.h"
 #include "receive/receiveview.h"
 #include "send/intervaltimer.h"
 #include "send/sendbox.h"
@@ -280,10 +281,9 @@ QJsonObject sendScenario(bool hex, qint64 size)
     QString text;
     text.reserve(size);
     if (hex) {
-        static const char digits[] = "0123456789ABCDEF";
         for (qint64 i = 0; text.size() + 3 <= size; ++i) {
-            text += QLatin1Char(digits[(i >> 4) & 15]);
-            text += QLatin1Char(digits[i & 15]);
+            text += QLatin1Char(hexdigits::upper[(i >> 4) & 15]);
+            text += QLatin1Char(hexdigits::upper[i & 15]);
             text += QLatin1Char(' ');
         }
     } else {

@@ -1,8 +1,7 @@
 // The GBK pairing of received bytes: however a byte stream is split into
 // receive events, it shows the same text and leaves the same byte held as
 // when it arrives in one piece, and that text is what the pairing rule makes
-// of it with the platform's code-page conversion. Hex display is three
-// characters per byte and never holds anything.
+// of it with the platform's code-page conversion.
 #include "receive/receivedecoder.h"
 
 #include <QByteArray>
@@ -48,36 +47,29 @@ QString referenceText(const QByteArray &bytes, qint32 &held)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 2)
+    if (size < 1)
         return 0;
     // The first byte says how to split: chunk lengths cycle through 1..(n+1).
     const int longestChunk = data[0] % 16 + 1;
-    const bool hex = data[1] & 1;
-    const QByteArray stream(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
+    const QByteArray stream(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
 
-    QString whole;
-    qint32 wholeHeld = 0;
-    receivedisplay::appendReceived(whole, stream, hex, wholeHeld);
+    ReceiveDecoder inOnePiece;
+    const QString whole = inOnePiece.decode(stream).toString();
 
+    ReceiveDecoder inChunks;
     QString split;
-    qint32 splitHeld = 0;
     qsizetype offset = 0;
     for (int chunk = 1; offset < stream.size(); chunk = chunk % longestChunk + 1) {
         const qsizetype length = std::min<qsizetype>(chunk, stream.size() - offset);
-        receivedisplay::appendReceived(split, QByteArrayView(stream).sliced(offset, length), hex,
-                                       splitHeld);
+        split += inChunks.decode(QByteArrayView(stream).sliced(offset, length));
         offset += length;
     }
 
-    if (split != whole || splitHeld != wholeHeld)
+    if (split != whole || inChunks.pendingLeadByte() != inOnePiece.pendingLeadByte())
         std::abort();
-    if (hex) {
-        if (whole.size() != 3 * stream.size() || wholeHeld != 0)
-            std::abort();
-    } else {
-        qint32 referenceHeld = 0;
-        if (whole != referenceText(stream, referenceHeld) || referenceHeld != wholeHeld)
-            std::abort();
-    }
+    qint32 referenceHeld = 0;
+    if (whole != referenceText(stream, referenceHeld) ||
+        referenceHeld != inOnePiece.pendingLeadByte())
+        std::abort();
     return 0;
 }

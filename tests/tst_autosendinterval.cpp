@@ -50,8 +50,8 @@ void tst_AutoSendInterval::interval_data()
     QTest::newRow("longest behind zeros") << u"0002147483647"_qs << 2147483647 << 0;
     QTest::newRow("empty") << QString() << 0 << int(NumberedError::TypeMismatch);
     QTest::newRow("not a number") << u"5x"_qs << 0 << int(NumberedError::TypeMismatch);
-    QTest::newRow("zero") << u"0"_qs << 0 << 380;
-    QTest::newRow("zeros") << u"0000"_qs << 0 << 380;
+    QTest::newRow("zero") << u"0"_qs << 0 << int(NumberedError::InvalidPropertyValue);
+    QTest::newRow("zeros") << u"0000"_qs << 0 << int(NumberedError::InvalidPropertyValue);
     QTest::newRow("one too long") << u"2147483648"_qs << 0 << int(NumberedError::Overflow);
     QTest::newRow("beyond 64 bits")
         << u"99999999999999999999999"_qs << 0 << int(NumberedError::Overflow);

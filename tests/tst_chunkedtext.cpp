@@ -25,13 +25,12 @@ QString sample(qsizetype size, char16_t first = u'a')
     return text;
 }
 
-// size bytes as the hex display shows them: "00 " to "FF ".
-QString hexTriplets(QRandomGenerator &random, qsizetype size)
+QByteArray randomBytes(QRandomGenerator &random, qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
     for (char &byte : bytes)
         byte = char(random.bounded(256));
-    return QString::fromLatin1(bytes.toHex(' ').toUpper()) + u' ';
+    return bytes;
 }
 
 } // namespace
@@ -72,13 +71,13 @@ void tst_ChunkedText::piecesCoverExactlyTheAskedRange()
 
 void tst_ChunkedText::editsMatchAPlainString_data()
 {
-    // Pieces keep one byte a character until a wider one comes, and hex
-    // display's triplets as the bytes they spell until an edit inside them.
+    // Pieces keep one byte a character until a wider one comes, and bytes
+    // shown as hex as the bytes themselves until an edit inside them.
     QTest::addColumn<char16_t>("insertedFrom");
     QTest::addColumn<bool>("appendsHex");
     QTest::newRow("below U+0100") << char16_t(u'A') << false;
     QTest::newRow("Latin-1 and Chinese") << char16_t(0xE0) << false;
-    QTest::newRow("hex triplets and letters") << char16_t(u'A') << true;
+    QTest::newRow("bytes as hex and letters") << char16_t(u'A') << true;
 }
 
 void tst_ChunkedText::editsMatchAPlainString()
@@ -93,10 +92,14 @@ void tst_ChunkedText::editsMatchAPlainString()
         const qint64 at = random.bounded(int(expected.size()) + 1);
         if (action == 0) {
             const qsizetype size = random.bounded(1, 9000);
-            const QString piece =
-                appendsHex && random.bounded(4) != 0 ? hexTriplets(random, size) : sample(size);
-            text.append(piece);
-            expected.append(piece);
+            if (appendsHex && random.bounded(4) != 0) {
+                const QByteArray bytes = randomBytes(random, size);
+                text.appendHex(bytes);
+                expected.append(QLatin1StringView(bytes.toHex(' ').toUpper() + ' '));
+            } else {
+                text.append(sample(size));
+                expected.append(sample(size));
+            }
         } else if (action == 1) {
             QString piece = sample(random.bounded(1, 70000), insertedFrom);
             if (insertedFrom >= 0x80 && random.bounded(2) == 0)

@@ -1,8 +1,6 @@
 #include "serial/commerror.h"
 #include "serial/linesettings.h"
-#include "serial/portcatalog.h"
 #include "tests/support/raisederror.h"
-#include "window/portsettings.h"
 
 #include <QTest>
 
@@ -15,8 +13,6 @@ private slots:
     void parsesWhatTheBoxesProduce();
     void refusesWhatTheLineCannotTake_data();
     void refusesWhatTheLineCannotTake();
-    void settingsStringTakesTheParityLetter();
-    void portOrderPutsUsbAdaptersFirst();
 };
 
 void tst_LineSettings::parsesWhatTheBoxesProduce_data()
@@ -77,31 +73,6 @@ void tst_LineSettings::refusesWhatTheLineCannotTake()
     const RaisedError error = errorRaisedBy([&] { LineSettings::parse(text); });
     QCOMPARE(error.number, int(CommError::InvalidPropertyValue));
     QVERIFY(error.description.contains(text));
-}
-
-void tst_LineSettings::settingsStringTakesTheParityLetter()
-{
-    using namespace portsettings;
-    QCOMPARE(settingsString("4800", "NONE", "8", "1"), QStringLiteral("4800,N,8,1"));
-    QCOMPARE(settingsString("9600", "ODD", "7", "2"), QStringLiteral("9600,O,7,2"));
-    QCOMPARE(settingsString("57600", "EVEN", "8", "1"), QStringLiteral("57600,E,8,1"));
-    // Every combination the boxes offer is accepted by the settings parser.
-    for (const QString &baud : baudRates().items)
-        for (const QString &parity : parities().items)
-            for (const QString &data : dataBits().items)
-                for (const QString &stop : stopBits().items)
-                    LineSettings::parse(settingsString(baud, parity, data, stop));
-    QCOMPARE(baudRates().items.at(baudRates().defaultIndex), QStringLiteral("4800"));
-    QCOMPARE(ports().items.size(), 8);
-}
-
-void tst_LineSettings::portOrderPutsUsbAdaptersFirst()
-{
-    QStringList names{"ttyS1",   "ttyACM0", "ttyS0", "ttyUSB10", "ttyAMA0",
-                      "ttyUSB2", "ttyS10",  "ttyS2", "ttyUSB0"};
-    std::sort(names.begin(), names.end(), SystemPortCatalog::comesBefore);
-    QCOMPARE(names, QStringList({"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyAMA0", "ttyS0",
-                                 "ttyS1", "ttyS2", "ttyS10"}));
 }
 
 QTEST_GUILESS_MAIN(tst_LineSettings)

@@ -1,3 +1,4 @@
+#include "common/numberederror.h"
 #include "receive/receiveview.h"
 #include "send/intervaltimer.h"
 #include "send/sendbox.h"
@@ -186,8 +187,6 @@ void tst_MainFom::windowAtStart()
     QCOMPARE(m_window->size(), QSize(498, 382));
     QVERIFY(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(m_window->LastGoodInterval, QStringLiteral("1000"));
-    QCOMPARE(m_window->PendingLeadByte, 0);
-    QCOMPARE(m_window->HoldTicks, quint8(0));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m_window->COMCom));
 }
 
@@ -341,7 +340,7 @@ void tst_MainFom::errorBoxShowsNumberAndDescription()
         QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
         box->button(QMessageBox::Ok)->click();
     });
-    m_window->ShowError(QStringLiteral("端口未打开"), QStringLiteral("8018"));
+    m_window->ShowError(NumberedError(NumberedError::PortNotOpen, QStringLiteral("端口未打开")));
     QCOMPARE(caption, QStringLiteral("错误号码：8018"));
     QCOMPARE(text, QStringLiteral("错误：端口未打开"));
     QCOMPARE(icon, QMessageBox::Critical);

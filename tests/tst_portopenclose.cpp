@@ -76,9 +76,6 @@ void tst_PortOpenClose::altKOpensWithDefaultsAndClosesAgain()
     QVERIFY(w->MSComm1->portOpen());
     QCOMPARE(w->MSComm1->commPort(), qint16(1));
     QCOMPARE(w->MSComm1->settings(), QStringLiteral("4800,N,8,1"));
-    QCOMPARE(w->MSComm1->inputLen(), qint16(0));
-    QCOMPARE(w->MSComm1->inputMode(), 1);
-    QCOMPARE(w->MSComm1->rThreshold(), qint16(1));
     const termios line = terminal->line.deviceAttributes();
     QCOMPARE(baudOf(line), 4800);
     QVERIFY(!(line.c_cflag & CSTOPB));

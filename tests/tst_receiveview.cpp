@@ -81,7 +81,7 @@ void tst_ReceiveView::wrapsAtItsWidth()
 
     // Hex groups are not cut in two.
     view.clearText();
-    view.appendText(u"0A 1B 2C 3D "_qs.repeated(200));
+    view.appendHex(QByteArray::fromHex("0A1B2C3D").repeated(200));
     for (qsizetype i = 0; i < view.lineCount(); ++i)
         QVERIFY2(view.shownLine(i).size() % 3 == 0, qPrintable(view.shownLine(i)));
 }
@@ -104,16 +104,17 @@ void tst_ReceiveView::wrapsPieceByPieceAsItWouldWhole()
 void tst_ReceiveView::aNewWidthReachesALongTextInTime()
 {
     ShownView wide(QSize(400, 160));
-    const QString hex = u"0A 1B 2C 3D "_qs.repeated(250000); // 3 million characters
-    wide.view.appendText(hex);
+    const QByteArray bytes =
+        QByteArray::fromHex("0A1B2C3D").repeated(250000); // 3 million characters
+    wide.view.appendHex(bytes);
     wide.view.moveCaretToEnd();
     wide.view.resize(200, 160);
     // The rest follows between events; the box stays whole meanwhile.
     QVERIFY(wide.view.lineCount() > 0);
-    QCOMPARE(wide.view.length(), hex.size());
+    QCOMPARE(wide.view.length(), 3 * bytes.size());
 
     ShownView narrow(QSize(200, 160));
-    narrow.view.appendText(hex);
+    narrow.view.appendHex(bytes);
     QTRY_COMPARE(wide.view.lineCount(), narrow.view.lineCount());
     QCOMPARE(wide.view.shownLine(wide.view.lineCount() - 1),
              narrow.view.shownLine(narrow.view.lineCount() - 1));

@@ -9,8 +9,7 @@ QString addToCount(const QString &caption, double amount)
     bool ok = false;
     const double current = caption.trimmed().toDouble(&ok);
     if (!ok)
-        throw NumberedError(NumberedError::TypeMismatch,
-                            QStringLiteral("计数“%1”不是数字").arg(caption));
+        throw errors::countNotANumber(caption);
     const double sum = current + amount;
     if (sum == std::floor(sum) && std::fabs(sum) < 1e17)
         return QString::number(sum, 'f', 0);

@@ -53,7 +53,6 @@ const Tables &tables()
     return built;
 }
 
-constexpr int conversionUnavailable = 5;
 constexpr QChar substitute = u'?';
 
 // Whether the text holds a surrogate without its partner.
@@ -106,8 +105,7 @@ QByteArray encode(QStringView text)
 {
     QStringEncoder toGbk("GBK", QStringConverter::Flag::Stateless);
     if (!toGbk.isValid())
-        throw NumberedError(conversionUnavailable,
-                            QStringLiteral("本机没有 GBK 编码转换，无法发送文本"));
+        throw errors::noGbkConversion();
     if (hasLoneSurrogate(text))
         return toGbk(withLoneSurrogatesReplaced(text));
     return toGbk(text);

@@ -1,12 +1,12 @@
 #include "receive/chunkedtext.h"
 
+#include "common/hexdigits.h"
+
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace {
 
-constexpr char hexDigits[] = "0123456789ABCDEF";
 constexpr qsizetype tripletSize = 3; // "HH "
 
 bool fitsLatin1(QStringView text)
@@ -22,37 +22,6 @@ void writeNarrow(char *out, QStringView text)
 {
     for (const QChar c : text)
         *out++ = char(c.unicode());
-}
-
-// The value of each hex digit; notHex for every other character below U+0080.
-constexpr quint8 notHex = 0x10;
-constexpr auto hexValues = [] {
-    std::array<quint8, 0x80> values{};
-    values.fill(notHex);
-    for (int digit = 0; digit < 16; ++digit)
-        values[std::size_t(hexDigits[digit])] = quint8(digit);
-    return values;
-}();
-
-// Whether text is whole "HH " triplets, upper-case digits, nothing else.
-// Received hex comes in long runs: one pass without branches.
-bool spellsBytes(QStringView text)
-{
-    if (text.isEmpty() || text.size() % tripletSize != 0)
-        return false;
-    const char16_t *c = text.utf16();
-    // Text lines seldom begin like hex: most of them go no further.
-    if (c[0] >= 0x80 || c[1] >= 0x80 || ((hexValues[c[0]] | hexValues[c[1]]) & notHex) != 0 ||
-        c[2] != u' ')
-        return false;
-    char16_t allBits = 0;
-    unsigned flags = 0;
-    for (qsizetype i = 0; i < text.size(); i += tripletSize) {
-        allBits |= c[i] | c[i + 1];
-        flags |= hexValues[c[i] & 0x7F] | hexValues[c[i + 1] & 0x7F];
-        flags |= c[i + 2] == u' ' ? 0 : notHex;
-    }
-    return allBits < 0x80 && (flags & notHex) == 0;
 }
 
 } // namespace
@@ -81,9 +50,9 @@ QChar ChunkedText::Chunk::at(qsizetype index) const
         const uchar byte = uchar(bytes.at(index / tripletSize));
         switch (index % tripletSize) {
         case 0:
-            return QChar(hexDigits[byte >> 4]);
+            return QChar(hexdigits::upper[byte >> 4]);
         case 1:
-            return QChar(hexDigits[byte & 0xF]);
+            return QChar(hexdigits::upper[byte & 0xF]);
         default:
             return QChar(u' ');
         }
@@ -92,12 +61,15 @@ QChar ChunkedText::Chunk::at(qsizetype index) const
     return QChar();
 }
 
-qsizetype ChunkedText::Chunk::roomFor(bool textSpellsBytes) const
+qsizetype ChunkedText::Chunk::textRoom() const
 {
-    if (form == Form::SpelledBytes && !textSpellsBytes)
-        return 0;
-    const qsizetype room = std::max<qsizetype>(chunkCapacity - size(), 0);
-    return textSpellsBytes ? room - room % tripletSize : room;
+    return form == Form::SpelledBytes ? 0 : std::max<qsizetype>(chunkCapacity - size(), 0);
+}
+
+qsizetype ChunkedText::Chunk::hexRoom() const
+{
+    return form == Form::SpelledBytes ? std::max<qsizetype>(chunkCapacity - size(), 0) / tripletSize
+                                      : 0;
 }
 
 void ChunkedText::Chunk::spell(qsizetype from, qsizetype to, QByteArray &out) const
@@ -110,8 +82,8 @@ void ChunkedText::Chunk::spell(qsizetype from, qsizetype to, QByteArray &out) co
         *c++ = char(at(index).unicode());
     for (; index + tripletSize <= to; index += tripletSize) {
         const uchar byte = uchar(bytes[index / tripletSize]);
-        *c++ = hexDigits[byte >> 4];
-        *c++ = hexDigits[byte & 0xF];
+        *c++ = hexdigits::upper[byte >> 4];
+        *c++ = hexdigits::upper[byte & 0xF];
         *c++ = ' ';
     }
     for (; index < to; ++index)
@@ -136,17 +108,6 @@ void ChunkedText::Chunk::widen()
     wide.append(QLatin1StringView(narrow));
     narrow = QByteArray();
     form = Form::Wide;
-}
-
-void ChunkedText::Chunk::appendSpelled(QStringView text)
-{
-    Q_ASSERT(form == Form::SpelledBytes && spellsBytes(text));
-    const qsizetype oldSize = bytes.size();
-    bytes.resize(oldSize + text.size() / tripletSize);
-    char *out = bytes.data() + oldSize;
-    const char16_t *c = text.utf16();
-    for (qsizetype i = 0; i < text.size(); i += tripletSize)
-        *out++ = char(hexValues[c[i] & 0x7F] << 4 | hexValues[c[i + 1] & 0x7F]);
 }
 
 void ChunkedText::Chunk::insert(qsizetype index, QStringView text)
@@ -178,29 +139,41 @@ void ChunkedText::Chunk::remove(qsizetype index, qsizetype count)
         narrow.remove(index, count);
 }
 
+ChunkedText::Chunk &ChunkedText::startChunk(Chunk::Form form)
+{
+    Chunk &chunk = m_chunks.emplace_back();
+    chunk.start = m_size;
+    chunk.form = form;
+    if (form == Chunk::Form::SpelledBytes)
+        chunk.bytes.reserve(chunkCapacity / tripletSize);
+    else
+        chunk.narrow.reserve(chunkCapacity);
+    return chunk;
+}
+
 void ChunkedText::append(QStringView text)
 {
-    const bool textSpellsBytes = spellsBytes(text);
     while (!text.isEmpty()) {
-        if (m_chunks.empty() || m_chunks.back().roomFor(textSpellsBytes) == 0) {
-            Chunk chunk;
-            chunk.start = m_size;
-            if (textSpellsBytes) {
-                chunk.form = Chunk::Form::SpelledBytes;
-                chunk.bytes.reserve(chunkCapacity / tripletSize);
-            } else {
-                chunk.narrow.reserve(chunkCapacity);
-            }
-            m_chunks.push_back(std::move(chunk));
-        }
-        Chunk &last = m_chunks.back();
-        const QStringView part = text.first(std::min(last.roomFor(textSpellsBytes), text.size()));
-        if (last.form == Chunk::Form::SpelledBytes)
-            last.appendSpelled(part);
-        else
-            last.insert(last.size(), part);
+        Chunk &last = m_chunks.empty() || m_chunks.back().textRoom() == 0
+                          ? startChunk(Chunk::Form::Narrow)
+                          : m_chunks.back();
+        const QStringView part = text.first(std::min(last.textRoom(), text.size()));
+        last.insert(last.size(), part);
         m_size += part.size();
         text = text.sliced(part.size());
+    }
+}
+
+void ChunkedText::appendHex(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        Chunk &last = m_chunks.empty() || m_chunks.back().hexRoom() == 0
+                          ? startChunk(Chunk::Form::SpelledBytes)
+                          : m_chunks.back();
+        const QByteArrayView part = bytes.first(std::min(last.hexRoom(), bytes.size()));
+        last.bytes.append(part);
+        m_size += part.size() * tripletSize;
+        bytes = bytes.sliced(part.size());
     }
 }
 

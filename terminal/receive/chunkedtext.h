@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
@@ -13,17 +14,18 @@
 //
 // A piece holds one byte per character for as long as all its characters
 // lie below U+0100 (ASCII lines), and turns to UTF-16 with its first wider
-// character: received text takes half the memory in the common case. Text
-// appended as whole "HH " triplets (upper-case hex digits and a blank, as the
-// hex display writes received bytes) goes into pieces that keep only the
-// bytes it spells, a third of the room; an edit inside such a piece writes
-// it out first.
+// character: received text takes half the memory in the common case. Bytes
+// shown as hex go into pieces of their own that keep the bytes and spell
+// their "HH " text when it is read, a third of the room; an edit inside such a
+// piece writes it out first.
 class ChunkedText
 {
 public:
     qint64 size() const { return m_size; }
 
     void append(QStringView text);
+    // Appends each byte as two upper-case hex digits and a blank, "00 " to "FF ".
+    void appendHex(QByteArrayView bytes);
     void insert(qint64 position, QStringView text);
     void remove(qint64 position, qint64 count);
     void clear();
@@ -49,14 +51,12 @@ private:
 
         qsizetype size() const;
         QChar at(qsizetype index) const;
-        // How much more of a text that does (or does not) spell bytes the
-        // piece takes at its end: whole triplets only, if it does.
-        qsizetype roomFor(bool textSpellsBytes) const;
+        // How many more characters (bytes shown as hex) the piece takes at
+        // its end: none in a piece of the other kind.
+        qsizetype textRoom() const;
+        qsizetype hexRoom() const;
         // Adds text at index; the piece changes form if text needs it.
         void insert(qsizetype index, QStringView text);
-        // Adds text made of whole "HH " triplets at the end of a piece that
-        // spells bytes.
-        void appendSpelled(QStringView text);
         void remove(qsizetype index, qsizetype count);
         // The characters from index from to index to, written out.
         void spell(qsizetype from, qsizetype to, QByteArray &out) const;
@@ -69,6 +69,8 @@ private:
     static constexpr qsizetype chunkCapacity = 32 * 1024;
     static constexpr qsizetype splitSize = 2 * chunkCapacity;
 
+    // Starts a piece at the end that holds text, or bytes shown as hex.
+    Chunk &startChunk(Chunk::Form form);
     std::size_t chunkIndexOf(qint64 position) const;
     void renumberFrom(std::size_t index);
 

@@ -2,50 +2,68 @@
 
 #include "common/gbk.h"
 
-namespace receivedisplay {
 namespace {
 
-constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
+// Ticks of the logo timer.
+constexpr quint8 ticksAtReceive = 3;    // a receive event cancels the countdown
+constexpr quint8 ticksWhenHolding = 0;  // a receive event left a byte held
+constexpr quint8 ticksToCorrection = 2; // the automatic correction drops it
+constexpr quint8 lastIdleTick = 100;    // the idle count cycles from 3 to 100
 
-char16_t *appendHex(char16_t *out, QByteArrayView bytes)
+} // namespace
+
+void ReceiveDecoder::beginEvent()
 {
-    for (const char raw : bytes) {
-        const auto byte = quint8(raw);
-        *out++ = hexDigits[byte >> 4];
-        *out++ = hexDigits[byte & 0x0F];
-        *out++ = u' ';
-    }
-    return out;
+    m_holdTicks = ticksAtReceive;
+    m_correctionOffered = false;
 }
 
-char16_t *appendText(char16_t *out, QByteArrayView bytes, qint32 &pendingLeadByte)
+QStringView ReceiveDecoder::decode(QByteArrayView bytes)
 {
+    m_decoded.resize(bytes.size()); // the most it can take: one character a byte
+    auto *const start = reinterpret_cast<char16_t *>(m_decoded.data());
+    char16_t *out = start;
     for (const char raw : bytes) {
         const auto byte = quint8(raw);
         if (byte < 0x80) {
             *out++ = char16_t(byte); // ASCII, the common case, without a call
         } else if (!gbk::isPairingByte(byte)) {
             *out++ = gbk::decodeByte(byte);
-        } else if (pendingLeadByte >= 129 && pendingLeadByte <= 254) {
-            *out++ = gbk::decodePair(quint8(pendingLeadByte), byte);
-            pendingLeadByte = 0;
+        } else if (m_pendingLeadByte != 0) {
+            *out++ = gbk::decodePair(quint8(m_pendingLeadByte), byte);
+            m_pendingLeadByte = 0;
         } else {
-            pendingLeadByte = byte;
+            m_pendingLeadByte = byte;
         }
     }
-    return out;
+    return QStringView(start, out - start);
 }
 
-} // namespace
-
-void appendReceived(QString &piece, QByteArrayView bytes, bool hexDisplay, qint32 &pendingLeadByte)
+void ReceiveDecoder::endEvent(bool autoCorrect)
 {
-    const qsizetype before = piece.size();
-    piece.resize(before + bytes.size() * (hexDisplay ? 3 : 1));
-    auto *const start = reinterpret_cast<char16_t *>(piece.data());
-    char16_t *const end = hexDisplay ? appendHex(start + before, bytes)
-                                     : appendText(start + before, bytes, pendingLeadByte);
-    piece.truncate(end - start);
+    if (m_pendingLeadByte == 0)
+        return;
+    m_holdTicks = ticksWhenHolding;
+    m_correctionOffered = !autoCorrect;
 }
 
-} // namespace receivedisplay
+void ReceiveDecoder::tick(bool autoCorrect)
+{
+    ++m_holdTicks;
+    if (m_holdTicks == ticksToCorrection && autoCorrect)
+        m_pendingLeadByte = 0;
+    if (m_holdTicks > lastIdleTick)
+        m_holdTicks = ticksAtReceive;
+}
+
+void ReceiveDecoder::correct()
+{
+    m_pendingLeadByte = 0;
+    m_correctionOffered = false;
+}
+
+void ReceiveDecoder::autoCorrectChanged(bool autoCorrect)
+{
+    if (autoCorrect && m_correctionOffered)
+        correct();
+}

@@ -35,10 +35,15 @@ public:
     // Adds text at the end; the caret and the selection stay where they are.
     void append(QStringView piece)
     {
-        if (piece.isEmpty())
-            return;
         const qint64 from = m_text.size();
         m_text.append(piece);
+        m_lines.appended(m_text, from);
+    }
+    // As append, with each byte shown as hex: "00 " to "FF ".
+    void appendHex(QByteArrayView bytes)
+    {
+        const qint64 from = m_text.size();
+        m_text.appendHex(bytes);
         m_lines.appended(m_text, from);
     }
     // Empties the text; the caret goes to the start.

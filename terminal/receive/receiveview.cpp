@@ -47,6 +47,14 @@ void ReceiveView::appendText(QStringView piece)
     scheduleFrame();
 }
 
+void ReceiveView::appendHex(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    m_text.appendHex(bytes);
+    scheduleFrame();
+}
+
 void ReceiveView::clearText()
 {
     m_text.clear();

@@ -32,6 +32,8 @@ public:
 
     // Adds text at the end; the caret and the selection stay where they are.
     void appendText(QStringView piece);
+    // As appendText, with each byte shown as hex: "00 " to "FF ".
+    void appendHex(QByteArrayView bytes);
     // The text as received and typed: a CR LF is two characters.
     QString text() const { return m_text.text(); }
     qint64 length() const { return m_text.size(); }

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int invalidValue = 380;
-
 bool isDigit(QChar character)
 {
     return character.unicode() >= u'0' && character.unicode() <= u'9';
@@ -24,11 +22,9 @@ bool isIntervalText(QStringView text)
 int autoSendInterval(const QString &text)
 {
     if (text.isEmpty())
-        throw NumberedError(NumberedError::TypeMismatch,
-                            QStringLiteral("请先填写自动发送周期（以毫秒计的正整数）"));
+        throw errors::intervalMissing();
     if (!isIntervalText(text))
-        throw NumberedError(NumberedError::TypeMismatch,
-                            QStringLiteral("自动发送周期“%1”不是正整数").arg(text));
+        throw errors::intervalNotANumber(text);
 
     // Leading zeros mean nothing; more than ten digits never fit.
     QStringView digits(text);
@@ -36,11 +32,8 @@ int autoSendInterval(const QString &text)
         digits = digits.mid(1);
     const qint64 milliseconds = digits.size() <= 10 ? digits.toLongLong() : -1;
     if (milliseconds < 0 || milliseconds > IntervalTimer::maximumInterval)
-        throw NumberedError(NumberedError::Overflow,
-                            QStringLiteral("自动发送周期 %1 ms 太长，最长为 %2 ms")
-                                .arg(digits)
-                                .arg(IntervalTimer::maximumInterval));
+        throw errors::intervalTooLong(digits, IntervalTimer::maximumInterval);
     if (milliseconds == 0)
-        throw NumberedError(invalidValue, QStringLiteral("自动发送周期不能为 0 ms"));
+        throw errors::intervalZero();
     return static_cast<int>(milliseconds);
 }

@@ -1,19 +1,8 @@
 #include "send/hexscan.h"
 
-namespace {
+#include "common/hexdigits.h"
 
-// The value of a hexadecimal digit, or -1 for any other character.
-int digitValue(QChar character)
-{
-    const char16_t code = character.unicode();
-    if (code >= u'0' && code <= u'9')
-        return code - u'0';
-    if (code >= u'A' && code <= u'F')
-        return code - u'A' + 10;
-    if (code >= u'a' && code <= u'f')
-        return code - u'a' + 10;
-    return -1;
-}
+namespace {
 
 constexpr QChar separator = u' ';
 
@@ -28,14 +17,14 @@ HexScanEnd scanHexBytes(QStringView text, const std::function<void(quint8)> &emi
             ++i;
             continue;
         }
-        const int high = digitValue(text[i]);
+        const int high = hexdigits::valueOf(text[i].unicode());
         if (high < 0)
             return {i, false};
 
         int value = high;
         if (i + 1 < length) {
             const QChar next = text[i + 1];
-            const int low = digitValue(next);
+            const int low = hexdigits::valueOf(next.unicode());
             if (low >= 0)
                 value = high * 16 + low;
             else if (next != separator)

@@ -11,9 +11,7 @@ IntervalTimer::IntervalTimer(QObject *parent) : QObject(parent)
 void IntervalTimer::setInterval(qint64 milliseconds)
 {
     if (milliseconds < 0 || milliseconds > maximumInterval)
-        throw NumberedError(380, QStringLiteral("定时器周期 %1 ms 超出范围（0 到 %2）")
-                                     .arg(milliseconds)
-                                     .arg(maximumInterval));
+        throw errors::timerIntervalOutOfRange(milliseconds, maximumInterval);
     m_interval = static_cast<int>(milliseconds);
     if (m_interval == 0) {
         m_timer.stop();

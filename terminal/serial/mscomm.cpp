@@ -83,7 +83,6 @@ void MSComm::setInputMode(qint32 mode)
     if (mode != 0 && mode != 1)
         throw CommError(CommError::InvalidPropertyValue,
                         QStringLiteral("无效的 InputMode 值 %1").arg(mode));
-    m_inputMode = mode;
 }
 
 void MSComm::setRThreshold(qint16 threshold)
@@ -170,28 +169,9 @@ void MSComm::throwOpenFailure(const QString &device)
                     QStringLiteral("无法打开设备 %1：%2").arg(device, reason));
 }
 
-LineSettings MSComm::appliedLineSettings() const
-{
-    if (!m_port.isOpen())
-        return m_settings;
-    LineSettings applied;
-    applied.baudRate = m_port.baudRate();
-    applied.parity = m_port.parity();
-    applied.dataBits = m_port.dataBits();
-    applied.stopBits = m_port.stopBits();
-    return applied;
-}
-
 bool MSComm::portOpen() const
 {
     return m_port.isOpen();
-}
-
-qint64 MSComm::inBufferCount() const
-{
-    if (!m_port.isOpen())
-        throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
-    return m_port.bytesAvailable();
 }
 
 QByteArray MSComm::input()
@@ -251,12 +231,6 @@ void MSComm::requireOutputRoom(qint64 byteCount) const
                         .arg(byteCount));
 }
 
-void MSComm::raise(qint16 event)
-{
-    m_commEvent = event;
-    emit onComm();
-}
-
 void MSComm::handleReadyRead()
 {
     // A full buffer is reported at once: the port reads no more until the
@@ -274,7 +248,7 @@ void MSComm::raiseReceived()
         // Started first: the handler may open a modal box, and bytes that
         // come meanwhile are paced all the same.
         m_receivePacing.start(receiveFrame, Qt::PreciseTimer, this);
-        raise(EvReceive);
+        emit onComm();
     }
 }
 

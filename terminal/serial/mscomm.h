@@ -32,11 +32,6 @@ class MSComm : public QObject
     Q_OBJECT
 
 public:
-    // Event codes read through commEvent().
-    enum Event : qint16 {
-        EvReceive = 2, // received bytes are waiting
-    };
-
     explicit MSComm(QObject *parent = nullptr);
     ~MSComm() override;
 
@@ -58,30 +53,20 @@ public:
     // is open the new settings are applied to the line.
     void setSettings(const QString &settings);
     QString settings() const { return m_settings.toString(); }
-    // What the open port was configured with (the written settings while closed).
-    LineSettings appliedLineSettings() const;
 
     // 0: input() returns every waiting byte; n > 0: at most n bytes.
     void setInputLen(qint16 length);
-    qint16 inputLen() const { return m_inputLen; }
 
-    // 1: binary; input() always returns raw bytes, 0 (text) is accepted and
-    // treated the same way.
+    // 1: binary, 0: text; any other value is refused. The open writes 1, as
+    // every user of the control does; input() returns raw bytes in either
+    // mode, so the value is checked and not kept.
     void setInputMode(qint32 mode);
-    qint32 inputMode() const { return m_inputMode; }
 
     // 0: no receive events; n >= 1: an event as soon as a byte waits.
     void setRThreshold(qint16 threshold);
-    qint16 rThreshold() const { return m_rThreshold; }
 
     void setPortOpen(bool open);
     bool portOpen() const;
-
-    // The code of the event being raised (Event).
-    qint16 commEvent() const { return m_commEvent; }
-
-    // Number of received bytes waiting.
-    qint64 inBufferCount() const;
 
     // Takes the waiting bytes out of the buffer, oldest first.
     QByteArray input();
@@ -105,6 +90,8 @@ public:
     void reserveOutputRoom(qint64 byteCount);
 
 signals:
+    // Received bytes wait to be taken with input(); the control raises no
+    // other event.
     void onComm();
     // The device went away while open (adapter unplugged, the other side hung
     // up). The port has been closed; portOpen() reads false.
@@ -117,7 +104,6 @@ private:
     void handleReadyRead();
     void raiseReceived();
     void handleError(QSerialPort::SerialPortError error);
-    void raise(qint16 event);
     void refuseUnusableDevice(const QString &device) const;
     [[noreturn]] void throwOpenFailure(const QString &device);
     void requireOutputRoom(qint64 byteCount) const;
@@ -129,9 +115,7 @@ private:
     LineSettings m_settings;
     qint16 m_commPort = 1;
     qint16 m_inputLen = 0;
-    qint32 m_inputMode = 0;
     qint16 m_rThreshold = 0;
-    qint16 m_commEvent = 0;
     qint64 m_reservedOutput = 0;
     // Runs for a frame after each receive event; bytes that arrive meanwhile
     // are reported when it ends.

@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -336,14 +337,10 @@ void MainFom::FormLoad()
     LastGoodInterval = QString::number(1000);
 }
 
-void MainFom::ShowError(const QString &description, const QString &number)
+void MainFom::ShowError(const NumberedError &error)
 {
-    try {
-        m_dialogs->critical(this, QStringLiteral("错误号码：") + number,
-                            QStringLiteral("错误：") + description);
-    } catch (...) {
-        // The error box reports errors; an error of its own has nowhere to go.
-    }
+    m_dialogs->critical(this, QStringLiteral("错误号码：") + QString::number(error.number()),
+                        QStringLiteral("错误：") + error.description());
 }
 
 void MainFom::reportingFailure(const std::function<void()> &steps, const FailureAnswer &answer)
@@ -353,10 +350,10 @@ void MainFom::reportingFailure(const std::function<void()> &steps, const Failure
         steps();
     } catch (const NumberedError &error) {
         failure = error;
-    } catch (const std::exception &error) {
-        failure.emplace(0, QString::fromLocal8Bit(error.what()));
+    } catch (const std::bad_alloc &) {
+        failure = errors::outOfMemory();
     }
     if (!failure || (answer && answer(*failure)))
         return;
-    ShowError(failure->description(), QString::number(failure->number()));
+    ShowError(*failure);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receive/receivedecoder.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -46,8 +48,8 @@ public:
     Dialogs &dialogs() const { return *m_dialogs; }
 
     // The error box: text "错误：" + description, caption "错误号码：" +
-    // number, stop icon, one OK button. An error inside it is ignored.
-    void ShowError(const QString &description, const QString &number);
+    // number, stop icon, one OK button.
+    void ShowError(const NumberedError &error);
 
     void FormLoad();
 
@@ -112,8 +114,8 @@ private:
     // with it, false to have it shown in the error box.
     using FailureAnswer = std::function<bool(const NumberedError &failure)>;
     // Runs a handler's steps. A failing step ends them; unless answer deals
-    // with the failure, ShowError shows it with its number (0 for a failure
-    // that carries none).
+    // with the failure, ShowError shows it. Memory running out is shown as
+    // OutOfMemory.
     void reportingFailure(const std::function<void()> &steps, const FailureAnswer &answer = {});
 
     std::unique_ptr<Dialogs> m_dialogs;
@@ -142,13 +144,9 @@ public:
     void HoldTimeoutStep();
     void AutoClearStep();
 
-    qint32 PendingLeadByte = 0;
-    quint8 HoldTicks = 0;
-
 private:
-    // What the last batch of received bytes showed; kept so that its room
-    // is reused from one receive event to the next.
-    QString m_receivedPiece;
+    // Received text, the held lead byte and its correction.
+    ReceiveDecoder m_receiveDecoder;
 
     // ---- Sending: the send routine, the send button, auto-send and the
     // interval box (mainfom_send.cpp) ----

@@ -23,16 +23,6 @@ namespace {
 // The maker's page for leaving messages.
 const QUrl feedbackPage(QStringLiteral("http://dravik.blog.example/guestbook"));
 
-// Runs one step of a handler that only rearranges the window: a step that
-// fails is skipped and reports nothing, and the handler goes on.
-template <typename Step> void skippingFailure(Step step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 int topOf(const QWidget *widget)
 {
     return twips::fromPixels(widget->y());
@@ -107,39 +97,37 @@ void MainFom::FormResize()
         const QSize smallest = client.expandedTo(windowlayout::minimumClientPixels());
         if (smallest != client) {
             client = smallest;
-            skippingFailure([&] { resize(client); });
+            resize(client);
         }
     }
     const QSize outer = windowlayout::outerTwips(client);
-    skippingFailure([&] {
-        applyPlacement(
-            *this, windowlayout::placeForSize(placementOf(*this), outer.width(), outer.height()));
-    });
+    applyPlacement(*this,
+                   windowlayout::placeForSize(placementOf(*this), outer.width(), outer.height()));
 }
 
 void MainFom::TXTSolScroll()
 {
-    skippingFailure(
-        [&] { applyPlacement(*this, windowlayout::placeForBoundary(placementOf(*this))); });
+    applyPlacement(*this, windowlayout::placeForBoundary(placementOf(*this)));
 }
 
+// Nothing that these handlers do throws. The steps that can fail say so by
+// their result and are passed over: a window manager that does not honour
+// the topmost request leaves the window in the ordinary stacking, and a
+// desktop without a browser leaves the link without effect.
 void MainFom::LOGOTimerTimer()
 {
-    skippingFailure([&] { HoldTimeoutStep(); });
-    skippingFailure([&] { AutoClearStep(); });
-    skippingFailure(
-        [&] { dravikZZlab->setForeColor(logoblink::nextColor(dravikZZlab->foreColor())); });
+    HoldTimeoutStep();
+    AutoClearStep();
+    dravikZZlab->setForeColor(logoblink::nextColor(dravikZZlab->foreColor()));
 }
 
 void MainFom::OntopChkClick()
 {
-    skippingFailure(
-        [&] { windowstacking::setTopmost(this, OntopChk->checkState() != Qt::Unchecked); });
+    windowstacking::setTopmost(this, OntopChk->checkState() != Qt::Unchecked);
 }
 
 void MainFom::dravikZZlabClick()
 {
-    // The platform opens the page in the user's browser and returns at once;
-    // when no browser can be started there is nothing more to do.
-    skippingFailure([] { QDesktopServices::openUrl(feedbackPage); });
+    // The platform opens the page in the user's browser and returns at once.
+    QDesktopServices::openUrl(feedbackPage);
 }

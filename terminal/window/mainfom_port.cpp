@@ -92,8 +92,7 @@ void MainFom::MSComm1LineLost()
     if (AutoSTim->interval() != 0)
         stopAutoSend();
     showPortClosed();
-    ShowError(QStringLiteral("串口连接已断开（设备已拔出或对方已挂断），端口已关闭"),
-              QString::number(CommError::ReadFailed));
+    ShowError(errors::lineLost());
 }
 
 // Each port item names the device it leads to, as the catalog sees it now.

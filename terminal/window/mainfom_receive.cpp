@@ -5,7 +5,6 @@
 #include "window/autosizelabel.h"
 
 #include "common/bytecount.h"
-#include "receive/receivedecoder.h"
 #include "receive/receiveview.h"
 #include "serial/mscomm.h"
 
@@ -14,12 +13,6 @@
 #include <QPushButton>
 
 namespace {
-
-// Ticks of the logo timer.
-constexpr quint8 ticksAtReceive = 3;    // a receive event cancels the countdown
-constexpr quint8 ticksWhenHolding = 0;  // a receive event left a byte held
-constexpr quint8 ticksToCorrection = 2; // the automatic correction drops it
-constexpr quint8 lastIdleTick = 100;    // the idle count cycles from 3 to 100
 
 // More characters than this in the receive box and auto clear empties it.
 constexpr qint64 autoClearLimit = 4095;
@@ -34,43 +27,34 @@ bool isTicked(const QCheckBox *box)
 void MainFom::MSComm1OnComm()
 {
     reportingFailure([this] {
-        if (MSComm1->commEvent() != MSComm::EvReceive)
-            return;
-        HoldTicks = ticksAtReceive;
-        GZCmd->setEnabled(false);
+        m_receiveDecoder.beginEvent();
+        GZCmd->setEnabled(m_receiveDecoder.correctionOffered());
 
         // Every waiting byte, however many: the batch is shown and counted
         // whole.
         const QByteArray received = MSComm1->input();
-        m_receivedPiece.truncate(0); // the room stays, for the next batch
-        receivedisplay::appendReceived(m_receivedPiece, received, isTicked(R16Chk),
-                                       PendingLeadByte);
-        RTxt->appendText(m_receivedPiece);
+        if (isTicked(R16Chk))
+            RTxt->appendHex(received);
+        else
+            RTxt->appendText(m_receiveDecoder.decode(received));
         RXLab->setText(addToCount(RXLab->text(), double(received.size())));
         RTxt->moveCaretToEnd();
 
-        if (PendingLeadByte > 0) {
-            HoldTicks = ticksWhenHolding;
-            if (!isTicked(GZChk))
-                GZCmd->setEnabled(true);
-        }
+        m_receiveDecoder.endEvent(isTicked(GZChk));
+        GZCmd->setEnabled(m_receiveDecoder.correctionOffered());
     });
 }
 
 void MainFom::GZCmdClick()
 {
-    PendingLeadByte = 0;
-    GZCmd->setEnabled(false);
+    m_receiveDecoder.correct();
+    GZCmd->setEnabled(m_receiveDecoder.correctionOffered());
 }
 
 void MainFom::GZChkClick()
 {
-    const bool autoCorrect = isTicked(GZChk);
-    const bool correctionOffered = GZCmd->isEnabled();
-    if (correctionOffered && autoCorrect) {
-        PendingLeadByte = 0;
-        GZCmd->setEnabled(false);
-    }
+    m_receiveDecoder.autoCorrectChanged(isTicked(GZChk));
+    GZCmd->setEnabled(m_receiveDecoder.correctionOffered());
 }
 
 void MainFom::CLSCmdClick()
@@ -86,11 +70,7 @@ void MainFom::ClearCmdClick()
 
 void MainFom::HoldTimeoutStep()
 {
-    ++HoldTicks;
-    if (HoldTicks == ticksToCorrection && isTicked(GZChk))
-        PendingLeadByte = 0;
-    if (HoldTicks > lastIdleTick)
-        HoldTicks = ticksAtReceive;
+    m_receiveDecoder.tick(isTicked(GZChk));
 }
 
 void MainFom::AutoClearStep()

@@ -53,7 +53,7 @@ void MainFom::SendData()
         if (m_autoSendTick && failure.number() == CommError::SendQueueFull)
             return true;
         const QScopedValueRollback errorOpen(m_sendErrorOpen, true);
-        ShowError(failure.description(), QString::number(failure.number()));
+        ShowError(failure);
         return true;
     };
 
@@ -104,12 +104,7 @@ void MainFom::SCmdClick()
         S16Chk->setEnabled(false);
         AutoSChk->setEnabled(false);
         AutoSTxt->setEnabled(false);
-        try {
-            AutoSTim->setInterval(interval);
-        } catch (...) {
-            stopAutoSend();
-            throw;
-        }
+        AutoSTim->setInterval(interval); // within the timer's range: checked above
         SCmd->setText(stopAutoSendCaption);
     });
 }
@@ -134,11 +129,7 @@ void MainFom::AutoSTxtChange()
 {
     if (!isIntervalText(AutoSTxt->text())) {
         AutoSTxt->setText(LastGoodInterval);
-        try {
-            dialogs().beep();
-        } catch (...) {
-            // A beep that fails leaves the restored text in place.
-        }
+        dialogs().beep();
     }
     LastGoodInterval = AutoSTxt->text();
 }
