@@ -14,7 +14,7 @@ constexpr quint8 lastIdleTick = 100;    // the idle count cycles from 3 to 100
 
 void ReceiveDecoder::beginEvent()
 {
-    m_holdTicks = ticksAtReceive;
+    HoldTicks = ticksAtReceive;
     m_correctionOffered = false;
 }
 
@@ -29,11 +29,11 @@ QStringView ReceiveDecoder::decode(QByteArrayView bytes)
             *out++ = char16_t(byte); // ASCII, the common case, without a call
         } else if (!gbk::isPairingByte(byte)) {
             *out++ = gbk::decodeByte(byte);
-        } else if (m_pendingLeadByte != 0) {
-            *out++ = gbk::decodePair(quint8(m_pendingLeadByte), byte);
-            m_pendingLeadByte = 0;
+        } else if (PendingLeadByte != 0) {
+            *out++ = gbk::decodePair(quint8(PendingLeadByte), byte);
+            PendingLeadByte = 0;
         } else {
-            m_pendingLeadByte = byte;
+            PendingLeadByte = byte;
         }
     }
     return QStringView(start, out - start);
@@ -41,24 +41,24 @@ QStringView ReceiveDecoder::decode(QByteArrayView bytes)
 
 void ReceiveDecoder::endEvent(bool autoCorrect)
 {
-    if (m_pendingLeadByte == 0)
+    if (PendingLeadByte == 0)
         return;
-    m_holdTicks = ticksWhenHolding;
+    HoldTicks = ticksWhenHolding;
     m_correctionOffered = !autoCorrect;
 }
 
 void ReceiveDecoder::tick(bool autoCorrect)
 {
-    ++m_holdTicks;
-    if (m_holdTicks == ticksToCorrection && autoCorrect)
-        m_pendingLeadByte = 0;
-    if (m_holdTicks > lastIdleTick)
-        m_holdTicks = ticksAtReceive;
+    ++HoldTicks;
+    if (HoldTicks == ticksToCorrection && autoCorrect)
+        PendingLeadByte = 0;
+    if (HoldTicks > lastIdleTick)
+        HoldTicks = ticksAtReceive;
 }
 
 void ReceiveDecoder::correct()
 {
-    m_pendingLeadByte = 0;
+    PendingLeadByte = 0;
     m_correctionOffered = false;
 }
 

@@ -6,9 +6,8 @@
 
 // Received bytes as GBK text, with a double-byte character put together across
 // receive events, and the correction that drops a lead byte which found no
-// partner: the held byte (PendingLeadByte), the logo timer's ticks since the
-// event that left it held (HoldTicks), and whether the correction button is
-// offered.
+// partner: the held byte, the logo timer's ticks since the event that left it
+// held, and whether the correction button is offered.
 //
 // A byte from 129 to 254 is held when nothing is held and shows nothing yet;
 // when a byte is held it completes the double-byte character (held byte
@@ -41,16 +40,17 @@ public:
     void autoCorrectChanged(bool autoCorrect);
 
     // 0, or the byte from 129 to 254 that waits for its partner.
-    int pendingLeadByte() const { return m_pendingLeadByte; }
+    int pendingLeadByte() const { return PendingLeadByte; }
     bool correctionOffered() const { return m_correctionOffered; }
 
 private:
-    int m_pendingLeadByte = 0;
+    // 0, or the held lead byte.
+    qint32 PendingLeadByte = 0;
     // Ticks since the receive event that left a byte held. It runs from 3 to
     // 100 while idle and never wraps to 2 (the tick that corrects) by itself;
     // from 0 at the window's start, so its first two ticks pass 1 and 2
     // harmlessly.
-    quint8 m_holdTicks = 0;
+    quint8 HoldTicks = 0;
     bool m_correctionOffered = false;
     QString m_decoded;
 };
