@@ -2,6 +2,7 @@
 #include "send/sendbox.h"
 #include "tests/support/intwips.h"
 #include "window/controlcolor.h"
+#include "window/displayplatform.h"
 #include "window/linklabel.h"
 #include "window/mainfom.h"
 #include "window/splitbar.h"
@@ -9,6 +10,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -62,6 +64,8 @@ private slots:
     void labelBlinks();
     void feedbackLinkOpensThePage();
     void alwaysOnTopTogglesInPlace();
+    void waylandSessionsRunThroughTheirXDisplay_data();
+    void waylandSessionsRunThroughTheirXDisplay();
 
 private:
     MainFom *w = nullptr;
@@ -250,6 +254,32 @@ void tst_WindowBehaviour::alwaysOnTopTogglesInPlace()
     QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(w->geometry(), geometry);
     QCOMPARE(w->winId(), id);
+}
+
+void tst_WindowBehaviour::waylandSessionsRunThroughTheirXDisplay_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QByteArray>("plugins");
+    const QString wayland = QStringLiteral("XDG_SESSION_TYPE=wayland");
+    const QString display = QStringLiteral("DISPLAY=:1");
+    QTest::newRow("Wayland with Xwayland")
+        << QStringList{wayland, display} << QByteArray("xcb;wayland");
+    QTest::newRow("empty QT_QPA_PLATFORM")
+        << QStringList{wayland, display, "QT_QPA_PLATFORM="} << QByteArray("xcb;wayland");
+    QTest::newRow("user's choice")
+        << QStringList{wayland, display, "QT_QPA_PLATFORM=wayland"} << QByteArray();
+    QTest::newRow("no X display") << QStringList{wayland, "DISPLAY="} << QByteArray();
+    QTest::newRow("X11 session") << QStringList{"XDG_SESSION_TYPE=x11", display} << QByteArray();
+}
+
+void tst_WindowBehaviour::waylandSessionsRunThroughTheirXDisplay()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QByteArray, plugins);
+    QProcessEnvironment environment;
+    for (const QString &variable : variables)
+        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    QCOMPARE(displayplatform::pluginsFor(environment), plugins);
 }
 
 QTEST_MAIN(tst_WindowBehaviour)
