@@ -9,6 +9,7 @@
 #include "window/accesskeybutton.h"
 #include "window/appicon.h"
 #include "window/autosizelabel.h"
+#include "window/captionfit.h"
 #include "window/controlcolor.h"
 #include "window/dialogs.h"
 #include "window/dropdowncombo.h"
@@ -18,6 +19,7 @@
 #include "window/portsettings.h"
 #include "window/splitbar.h"
 #include "window/twips.h"
+#include "window/windowfonts.h"
 #include "window/windowlayout.h"
 #include "window/windowstacking.h"
 
@@ -79,37 +81,6 @@ DropDownCombo *makeCombo(QWidget *parent, const SettingChoices &choices)
     return combo;
 }
 
-QFont songFont(qreal pointSize)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSizeF(pointSize);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-// For the counter strip: a sans-serif whose lines are short enough for the
-// strip's 12-pixel labels at a legible size (the Chinese UI font's are not).
-QFont counterStripFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Sans Serif")});
-    font.setPixelSize(12);
-    return font;
-}
-
-QFont chineseUiFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("Microsoft YaHei"), QStringLiteral("Sans Serif")});
-    font.setPixelSize(12);
-    return font;
-}
-
 } // namespace
 
 MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<Dialogs>())
@@ -117,7 +88,7 @@ MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<
     setObjectName(QStringLiteral("MainFom"));
     setWindowTitle(titles::terminalWindow);
     setWindowIcon(appIcon());
-    setFont(chineseUiFont());
+    setFont(windowfonts::windowFont(devicePixelRatioF()));
     resize(twips::toPixels(clientWidthTwips), twips::toPixels(clientHeightTwips));
     setMinimumSize(windowlayout::minimumClientPixels());
 
@@ -224,37 +195,41 @@ void MainFom::createControls()
     dravikZZlab->setCursor(Qt::WhatsThisCursor);
     dravikZZlab->setForeColor(controlcolor::buttonText);
 
-    fitLabelFonts();
+    fitCaptions();
 }
 
-// The labels keep the places and sizes of the control table; their fonts are
-// chosen so that they show whole there: lines no taller than the labels, the
-// counts (up to 12 digits and more) ending before the control to their right,
-// "ms" inside the send frame, and the maker's label above the window's bottom
-// edge and clear of the send button, which lies in front of it.
-void MainFom::fitLabelFonts()
+// Every caption shows whole where the control table puts it. Buttons, check
+// boxes and the period box keep the window's font unless their caption needs
+// a smaller one; labels grow as far as their neighbours leave room (see
+// giveLabelsRoom), and beyond that their font is fitted.
+void MainFom::fitCaptions()
 {
-    constexpr int gapPixels = 3;
-    const int stripHeight = RXLab->placedSize().height();
-    const QFont stripFont = fittedFont(counterStripFont(), QString(), QSize(0, stripHeight));
-    for (AutoSizeLabel *caption : {RLab, SLab}) {
-        const AutoSizeLabel *count = caption == RLab ? RXLab : TXLab;
-        caption->setFont(fittedFont(stripFont, caption->text(),
-                                    QSize(count->x() - caption->x() - 1, stripHeight)));
+    const QFont windowFont = font();
+    for (QWidget *control : QList<QWidget *>{ClearCmd, CLSChk, SCmd, R16Chk, AutoSTxt, AutoSChk,
+                                             S16Chk, CLSCmd, OntopChk, OCCOMCmd, GZCmd, GZChk})
+        captionfit::fitCaption(control, windowFont);
+    for (AutoSizeLabel *label : findChildren<AutoSizeLabel *>())
+        label->setFullFont(windowFont);
+    msLab->setFullFont(windowfonts::songFont(12, devicePixelRatioF()));
+    dravikZZlab->setFullFont(windowfonts::songFont(10.5, devicePixelRatioF()));
+    giveLabelsRoom();
+}
+
+void MainFom::giveLabelsRoom()
+{
+    // Between a label and the control it names, as in the counter strip.
+    constexpr int gapPixels = 2;
+    for (AutoSizeLabel *label : findChildren<AutoSizeLabel *>()) {
+        QWidget *container = label->parentWidget();
+        QList<QRect> neighbours;
+        for (QWidget *other : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other != label && !other->isHidden())
+                neighbours << other->geometry();
+        }
+        const QRect bounds = container == this ? rect() : container->contentsRect();
+        label->setRoom(captionfit::roomBeside(QRect(label->pos(), label->placedSize()), neighbours,
+                                              bounds, gapPixels));
     }
-    // A count narrows its font only once it grows long.
-    RXLab->setFont(stripFont);
-    RXLab->keepWithin(SLab->x() - RXLab->x() - gapPixels);
-    TXLab->setFont(stripFont);
-    TXLab->keepWithin(ClearCmd->x() - TXLab->x() - gapPixels);
-
-    const int msRoom = SFra->contentsRect().right() - msLab->x();
-    msLab->setFont(
-        fittedFont(songFont(12), msLab->text(), QSize(msRoom, msLab->placedSize().height())));
-
-    const QSize makerRoom(SCmd->x() - dravikZZlab->x() - gapPixels,
-                          twips::toPixels(clientHeightTwips) - dravikZZlab->y());
-    dravikZZlab->setFont(fittedFont(songFont(10.5), dravikZZlab->text(), makerRoom));
 }
 
 // Where two controls of one container overlap, the one created (listed)

@@ -115,6 +115,9 @@ void MainFom::FormResize()
         applyPlacement(
             *this, windowlayout::placeForSize(placementOf(*this), outer.width(), outer.height()));
     });
+    // The send button moves with the window's width, and the maker's label
+    // before it has more room or less.
+    skippingFailure([&] { giveLabelsRoom(); });
 }
 
 void MainFom::TXTSolScroll()
