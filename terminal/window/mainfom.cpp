@@ -11,6 +11,7 @@
 #include "window/autosizelabel.h"
 #include "window/captionfit.h"
 #include "window/controlcolor.h"
+#include "window/controlstyle.h"
 #include "window/dialogs.h"
 #include "window/dropdowncombo.h"
 #include "window/editmenu.h"
@@ -81,6 +82,13 @@ DropDownCombo *makeCombo(QWidget *parent, const SettingChoices &choices)
     return combo;
 }
 
+QCheckBox *makeCheckBox(QWidget *parent, const QString &caption)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setStyle(ControlStyle::instance()); // a tick box no taller than the box
+    return box;
+}
+
 } // namespace
 
 MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<Dialogs>())
@@ -124,7 +132,7 @@ void MainFom::createControls()
     LOGOTimer = named(new QTimer(this), "LOGOTimer");
     LOGOTimer->setInterval(900);
 
-    CLSChk = place(new QCheckBox(QStringLiteral("自动清空"), this), "CLSChk", 240, 3120, 1155, 255);
+    CLSChk = place(makeCheckBox(this, QStringLiteral("自动清空")), "CLSChk", 240, 3120, 1155, 255);
     CLSChk->setChecked(true);
 
     AutoSTim = named(new IntervalTimer(this), "AutoSTim");
@@ -134,22 +142,21 @@ void MainFom::createControls()
     SCmd->setEnabled(false);
 
     R16Chk =
-        place(new QCheckBox(QStringLiteral("16进制显示"), this), "R16Chk", 240, 2820, 1275, 255);
+        place(makeCheckBox(this, QStringLiteral("16进制显示")), "R16Chk", 240, 2820, 1275, 255);
 
     // Send options.
     SFra = place(makeFrame(this, QStringLiteral("发送")), "SFra", 60, 3900, 1695, 1455);
     AutoSTxt = place(new QLineEdit(QStringLiteral("1000"), SFra), "AutoSTxt", 120, 1080, 1215, 270);
     AutoSChk =
-        place(new QCheckBox(QStringLiteral("自动发送"), SFra), "AutoSChk", 180, 540, 1035, 255);
-    S16Chk =
-        place(new QCheckBox(QStringLiteral("16进制发送"), SFra), "S16Chk", 180, 240, 1215, 255);
+        place(makeCheckBox(SFra, QStringLiteral("自动发送")), "AutoSChk", 180, 540, 1035, 255);
+    S16Chk = place(makeCheckBox(SFra, QStringLiteral("16进制发送")), "S16Chk", 180, 240, 1215, 255);
     msLab = place(makeLabel(SFra, QStringLiteral("ms")), "msLab", 1380, 1080, 240, 240);
     SAutoLab =
         place(makeLabel(SFra, QStringLiteral("自动发送周期：")), "SAutoLab", 120, 840, 1260, 180);
 
     CLSCmd = place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), "CLSCmd", 180, 3420,
                    1455, 315);
-    OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), "OntopChk", 1860, 5100,
+    OntopChk = place(makeCheckBox(this, QStringLiteral("本程序总在最前")), "OntopChk", 1860, 5100,
                      1575, 195);
     OntopChk->setChecked(true);
 
@@ -183,7 +190,7 @@ void MainFom::createControls()
     GZCmd = place(new AccessKeyButton(QStringLiteral("汉字接收更正"), GZFra), "GZCmd", 60, 120,
                   1395, 315);
     GZCmd->setEnabled(false);
-    GZChk = place(new QCheckBox(QStringLiteral("自动更正"), GZFra), "GZChk", 240, 480, 1095, 195);
+    GZChk = place(makeCheckBox(GZFra, QStringLiteral("自动更正")), "GZChk", 240, 480, 1095, 195);
 
     TXTSol = place(new SplitBar(this), "TXTSol", 1860, 120, 5535, 4935);
     TXTSol->setRange(270, 4665);
