@@ -13,7 +13,7 @@ run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libxcb1-dev
-  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
+  fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
 )
 test_packages=(
   xvfb xauth openbox xdotool
