@@ -24,6 +24,9 @@
 namespace {
 
 const char *const openAsSecondInstanceFlag = "--open-as-second-instance";
+// The child plays a device on a pseudo-terminal: it holds both sides of the
+// line until its input closes.
+const char *const playDeviceFlag = "--play-device";
 
 // A process id that was alive a moment ago and is not now.
 qint64 deadProcessId()
@@ -91,6 +94,7 @@ private slots:
     void refusesALineInUseUntouched_data();
     void refusesALineInUseUntouched();
     void holdsTheOpenLineUntilItCloses();
+    void opensALineWhoseFarEndHoldsIt();
 
 private:
     QProcess m_liveHolder;
@@ -258,12 +262,30 @@ void tst_PortLock::holdsTheOpenLineUntilItCloses()
              QByteArray::number(CommError::PortAlreadyOpen));
     QCOMPARE(line.deviceAttributes().c_cflag, settings);
     QVERIFY(line.write("still ours"));
-    QTRY_COMPARE(comm.inBufferCount(), 10);
+    QByteArray received;
+    QTRY_COMPARE(received += comm.input(), QByteArray("still ours"));
 
     comm.setPortOpen(false);
     QVERIFY(othersMayFlock());
     QVERIFY(!exclusive());
     QVERIFY(!lockedInSystemFolders(line.devicePath()));
+}
+
+// A program that plays the device on a pseudo-terminal holds its master side,
+// and often the terminal side too so that the line stays up between users:
+// it is the far end of the line, not another user of it.
+void tst_PortLock::opensALineWhoseFarEndHoldsIt()
+{
+    QProcess device;
+    device.start(QCoreApplication::applicationFilePath(), {QLatin1String(playDeviceFlag)});
+    QVERIFY(device.waitForReadyRead(10000));
+    MSComm comm;
+    comm.setPortCatalog(
+        TestCatalog::of({QString::fromLocal8Bit(device.readAllStandardOutput().trimmed())}));
+    QCOMPARE(openingError(comm).number, 0);
+    comm.setPortOpen(false);
+    device.closeWriteChannel();
+    QVERIFY(device.waitForFinished());
 }
 
 int main(int argc, char **argv)
@@ -273,6 +295,15 @@ int main(int argc, char **argv)
         MSComm comm;
         comm.setPortCatalog(TestCatalog::of({QString::fromLocal8Bit(argv[2])}));
         std::printf("%d\n", openingError(comm).number);
+        return 0;
+    }
+    if (argc == 2 && qstrcmp(argv[1], playDeviceFlag) == 0) {
+        const PtyPair line;
+        std::printf("%s\n", qPrintable(line.devicePath()));
+        std::fflush(stdout);
+        char ignored = 0;
+        while (::read(STDIN_FILENO, &ignored, 1) > 0) {
+        }
         return 0;
     }
     tst_PortLock test;

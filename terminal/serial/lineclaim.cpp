@@ -3,50 +3,103 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
 
-// Whether the process has a descriptor on the character device numbered
-// device; false when its descriptors are not ours to read, or it has ended.
-bool hasOpen(const char *pid, dev_t device)
+// /dev/ptmx and /dev/pts/ptmx, where pseudo-terminal masters are opened.
+constexpr unsigned ptyMultiplexerMajor = 5;
+
+// The pseudo-terminal that the device is the terminal side of (its number
+// N in /dev/pts/N), or -1 for any other device.
+int ptyIndexOf(dev_t device)
 {
-    const QByteArray folder = QByteArray("/proc/") + pid + "/fd";
-    const int folderDescriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderDescriptor < 0)
+    constexpr unsigned firstSlaveMajor = 136; // /dev/pts/N, numbered on from 136:0
+    constexpr unsigned lastSlaveMajor = 143;
+    const unsigned majorNumber = major(device);
+    if (majorNumber < firstSlaveMajor || majorNumber > lastSlaveMajor)
+        return -1;
+    return int((majorNumber - firstSlaveMajor) * 256 + minor(device));
+}
+
+// Whether descriptor entry of a process (its name in the process's fd folder)
+// is the master side of pseudo-terminal ptyIndex, as its fdinfo tells.
+bool isMasterOf(int fdinfoFolder, const char *entry, int ptyIndex)
+{
+    const int info = ::openat(fdinfoFolder, entry, O_RDONLY | O_CLOEXEC);
+    if (info < 0)
         return false;
-    DIR *descriptors = ::fdopendir(folderDescriptor);
+    char text[512];
+    const ssize_t length = ::read(info, text, sizeof text - 1);
+    ::close(info);
+    if (length <= 0)
+        return false;
+    text[length] = '\0';
+    const char *field = std::strstr(text, "tty-index:");
+    return field && std::atoi(field + std::strlen("tty-index:")) == ptyIndex;
+}
+
+// Whether the process uses the character device numbered device: it has a
+// descriptor on it, and (for a pseudo-terminal) not also one on its master
+// side. A process that holds the master is the other end of the line, the
+// part a device plays on a real one, and may keep the terminal side open so
+// that the line stays up between users. False when the process's descriptors
+// are not ours to read, or it has ended.
+bool usesDevice(const char *pid, dev_t device)
+{
+    const QByteArray folder = QByteArray("/proc/") + pid;
+    const int fdFolder = ::open((folder + "/fd").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fdFolder < 0)
+        return false;
+    DIR *descriptors = ::fdopendir(fdFolder);
     if (!descriptors) {
-        ::close(folderDescriptor);
+        ::close(fdFolder);
         return false;
     }
-    bool found = false;
-    while (!found) {
+    const int ptyIndex = ptyIndexOf(device);
+    int fdinfoFolder = -1;
+    bool hasDevice = false;
+    bool hasMaster = false;
+    while (!hasMaster) {
         const dirent *entry = ::readdir(descriptors);
         if (!entry)
             break;
         // Only what leads into /dev is followed: following a descriptor on
         // a file of a network share that no longer answers could block.
         char target[16];
-        const ssize_t length = ::readlinkat(folderDescriptor, entry->d_name, target, sizeof target);
+        const ssize_t length = ::readlinkat(fdFolder, entry->d_name, target, sizeof target);
         if (length < 5 || std::memcmp(target, "/dev/", 5) != 0)
             continue;
         struct stat status
         {
         };
-        found = ::fstatat(folderDescriptor, entry->d_name, &status, 0) == 0 &&
-                S_ISCHR(status.st_mode) && status.st_rdev == device;
+        if (::fstatat(fdFolder, entry->d_name, &status, 0) != 0 || !S_ISCHR(status.st_mode))
+            continue;
+        if (status.st_rdev == device) {
+            hasDevice = true;
+            if (ptyIndex < 0)
+                break;
+        } else if (ptyIndex >= 0 && major(status.st_rdev) == ptyMultiplexerMajor) {
+            if (fdinfoFolder < 0)
+                fdinfoFolder =
+                    ::open((folder + "/fdinfo").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            hasMaster = fdinfoFolder >= 0 && isMasterOf(fdinfoFolder, entry->d_name, ptyIndex);
+        }
     }
+    if (fdinfoFolder >= 0)
+        ::close(fdinfoFolder);
     ::closedir(descriptors);
-    return found;
+    return hasDevice && !hasMaster;
 }
 
-// The first process other than this one found with the device open.
+// The first process other than this one found using the device.
 std::optional<qint64> processUsing(dev_t device)
 {
     DIR *processes = ::opendir("/proc");
@@ -60,7 +113,7 @@ std::optional<qint64> processUsing(dev_t device)
             break;
         bool isPid = false;
         const qint64 pid = QByteArray(entry->d_name).toLongLong(&isPid);
-        if (isPid && pid != self && hasOpen(entry->d_name, device))
+        if (isPid && pid != self && usesDevice(entry->d_name, device))
             user = pid;
     }
     ::closedir(processes);
