@@ -14,6 +14,9 @@ run_packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libxcb1-dev
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
+  # varnica-solo: zstd packs the run-time it carries and, linked in
+  # statically, unpacks it; patchelf points the carried libraries at each other.
+  libzstd-dev zstd patchelf
 )
 test_packages=(
   xvfb xauth openbox xdotool
