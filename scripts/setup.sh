@@ -22,7 +22,7 @@ test_packages=(
   xvfb xauth openbox xdotool
   clang libclang-rt-14-dev
   desktop-file-utils appstream groff-base
-  dpkg-dev file
+  dpkg-dev file lintian
 )
 
 as_root() {
