@@ -142,8 +142,8 @@ PrivateFolder::Place PrivateFolder::placeOf(std::string_view name, bool makeFold
         const bool made = makeFolders && ::mkdirat(place.folder.get(), part.c_str(), 0700) == 0;
         UniqueFd inner(::openat(place.folder.get(), part.c_str(),
                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (made)
-            ::fchmod(inner.get(), 0700);
+        if (made && inner.isValid())
+            ::fchmod(inner.get(), 0700); // whatever the umask took away
         struct stat status
         {
         };

@@ -119,7 +119,7 @@ void tst_CarriedFiles::noneNeedsWhatADesktopLacks()
 
     const QDir folder(m_folder.path());
     for (const char *needed : {"qt.conf", "libQt6Core.so.6", "plugins/platforms/libqxcb.so",
-                               "licences/libqt6core6", "licences/libicu72"})
+                               "licences/libqt6core6", "licences/varnica"})
         QVERIFY2(folder.exists(needed), needed);
     QStringList files{terminalFileName, controlFileName};
     for (const carriedfiles::RuntimeFile &file : carriedfiles::runtime())

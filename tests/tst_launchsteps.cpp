@@ -139,7 +139,6 @@ void tst_LaunchSteps::startUpClearsWritesAndStartsInOrder()
                                   {"libQt6Core.so.6", libraryBytes},
                                   {"plugins/platforms/libqxcb.so", pluginBytes}})); // unpacked
     QVERIFY(steps.terminalStarted());
-    QCOMPARE(steps.exitCode(), 0);
 }
 
 // What a terminal that still runs holds stays: its own two files (their
