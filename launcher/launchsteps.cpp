@@ -5,6 +5,7 @@
 #include "launcher/runtimeframe.h"
 
 #include <algorithm>
+#include <future>
 
 using namespace launchernames;
 
@@ -66,20 +67,39 @@ void LaunchSteps::createWhenAbsent(std::string_view name, Bytes bytes, WorkFolde
 // terminal left is kept when it holds exactly those bytes; anything else in
 // its place is replaced by a new file, so that a terminal which has the old
 // one open keeps what it loaded. False when a file cannot be vouched for.
+//
+// The next file is unpacked on a second thread while this one is written, two
+// unpackers taking turns: the two take about equally long, and the terminal
+// can start only once all of it is there. The folder is touched from this
+// thread alone.
 bool LaunchSteps::placeRuntime()
 {
-    FrameUnpacker unpacker;
-    for (const carriedfiles::RuntimeFile &file : m_carried.runtime) {
-        const std::optional<std::string_view> bytes = unpacker.unpack(file.frame);
-        if (!bytes)
-            return false;
-        if (m_folder.holdsCopyOf(file.path, *bytes))
-            continue;
-        m_folder.remove(file.path);
-        if (!m_folder.create(file.path, *bytes, WorkFolder::FileKind::Data))
-            return false;
+    const std::span<const carriedfiles::RuntimeFile> files = m_carried.runtime;
+    FrameUnpacker unpackers[2];
+    const auto unpack = [&](size_t index) {
+        return std::async(std::launch::async | std::launch::deferred, [&unpackers, files, index] {
+            return unpackers[index % 2].unpack(files[index].frame);
+        });
+    };
+    std::future<std::optional<std::string_view>> next;
+    if (!files.empty())
+        next = unpack(0);
+    for (size_t index = 0; index < files.size(); ++index) {
+        const std::optional<std::string_view> bytes = next.get();
+        if (index + 1 < files.size())
+            next = unpack(index + 1);
+        if (!bytes || !place(files[index].path, *bytes))
+            return false; // the pending unpacking is waited for as it goes
     }
     return true;
+}
+
+bool LaunchSteps::place(std::string_view path, Bytes bytes)
+{
+    if (m_folder.holdsCopyOf(path, bytes))
+        return true;
+    m_folder.remove(path);
+    return m_folder.create(path, bytes, WorkFolder::FileKind::Data);
 }
 
 bool LaunchSteps::tick()

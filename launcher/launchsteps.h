@@ -40,6 +40,7 @@ public:
 private:
     void createWhenAbsent(std::string_view name, Bytes bytes, WorkFolder::FileKind kind);
     bool placeRuntime();
+    bool place(std::string_view path, Bytes bytes);
     bool stillStarting();
     void removeAll();
 
