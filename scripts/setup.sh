@@ -14,12 +14,15 @@ run_packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libxcb1-dev
   fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
+  # varnica-solo: zstd packs the run-time it carries and, linked in
+  # statically, unpacks it; patchelf points the carried libraries at each other.
+  libzstd-dev zstd patchelf
 )
 test_packages=(
   xvfb xauth openbox xdotool
   clang libclang-rt-14-dev
   desktop-file-utils appstream groff-base
-  dpkg-dev file
+  dpkg-dev file lintian
 )
 
 as_root() {
