@@ -14,6 +14,8 @@ run_packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libxcb1-dev
   fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
+  # Wayland sessions without an X display; varnica-solo carries it too.
+  qt6-wayland
   # varnica-solo: zstd packs the run-time it carries and, linked in
   # statically, unpacks it; patchelf points the carried libraries at each other.
   libzstd-dev zstd patchelf
