@@ -9,12 +9,14 @@
 #include "tests/support/xwindows.h"
 
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -254,10 +256,22 @@ void tst_Launcher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
         QVERIFY(xdotool({"key", "alt+k"}));
         QTRY_COMPARE(baudOf(line.deviceAttributes()), 4800);
         QVERIFY(line.write("\xd6\xd0\xce\xc4")); // 中文 in GBK
+        // The clipboard is read only once its new owner has been announced:
+        // that notice brings our X timestamp up to the copy's, and an owner
+        // refuses requests stamped before it took the selection. The loop is
+        // bounded in real time, since each refused read can take seconds.
         const QStringList copyAll{"mousemove", "--window", window, "300",    "120",
                                   "click",     "1",        "key",  "ctrl+a", "ctrl+c"};
-        QTRY_COMPARE_WITH_TIMEOUT((xdotool(copyAll), QGuiApplication::clipboard()->text()),
-                                  QStringLiteral("中文"), startTimeoutMs);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        QString copied;
+        for (QDeadlineTimer deadline(startTimeoutMs);
+             copied != u"中文"_qs && !deadline.hasExpired();) {
+            QSignalSpy announced(clipboard, &QClipboard::changed);
+            QVERIFY(xdotool(copyAll));
+            if (announced.wait(1000))
+                copied = clipboard->text();
+        }
+        QCOMPARE(copied, u"中文"_qs);
     }
 
     x.askToClose(solo.terminalWindow());
