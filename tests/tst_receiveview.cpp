@@ -5,6 +5,8 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -24,6 +26,8 @@ private slots:
     void selectsWithTheMouse();
     void tabMovesTheFocusOn();
     void paintsTheSelection();
+    void showsWhatAWholeRepaintDraws_data();
+    void showsWhatAWholeRepaintDraws();
 };
 
 namespace {
@@ -260,6 +264,81 @@ void tst_ReceiveView::paintsTheSelection()
     QCOMPARE(pixelsOf(view.viewport()->grab().toImage(), highlight), 0);
     QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(pixelsOf(view.viewport()->grab().toImage(), highlight) > 0);
+}
+
+// What happens to the box while it is on screen, frame after frame.
+enum class Traffic {
+    LineByLine,
+    ScreenfulsAtOnce,
+    ScrolledUp,
+    WithSelection,
+    HexByteByByte,
+    FocusedCaret
+};
+Q_DECLARE_METATYPE(Traffic)
+
+void tst_ReceiveView::showsWhatAWholeRepaintDraws_data()
+{
+    QTest::addColumn<Traffic>("traffic");
+    QTest::newRow("a line a frame, following the end") << Traffic::LineByLine;
+    QTest::newRow("more than a screen a frame") << Traffic::ScreenfulsAtOnce;
+    QTest::newRow("scrolled up while lines arrive below") << Traffic::ScrolledUp;
+    QTest::newRow("a selection while lines arrive") << Traffic::WithSelection;
+    QTest::newRow("hex, a byte a frame") << Traffic::HexByteByByte;
+    QTest::newRow("the caret at the end, shown") << Traffic::FocusedCaret;
+}
+
+// A frame draws only what changed and moves the pixels already drawn; what
+// is on screen after each frame must be what drawing the whole box draws.
+void tst_ReceiveView::showsWhatAWholeRepaintDraws()
+{
+    QFETCH(Traffic, traffic);
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(traffic == Traffic::FocusedCaret ? 0 : flashTime); // no blink
+    const auto restoreFlash = qScopeGuard([&] { QApplication::setCursorFlashTime(flashTime); });
+    ShownView shown;
+    ReceiveView &view = shown.view;
+    if (traffic != Traffic::FocusedCaret)
+        view.clearFocus();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const auto onScreen = [&] {
+        QTest::qWait(30); // frames and repaints done
+        return view.screen()
+            ->grabWindow(view.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto wholeRepaint = [&] {
+        return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+
+    for (int step = 0; step < 18; ++step) {
+        const QString line = QStringLiteral("line %1 中文 of text\r\n").arg(step);
+        switch (traffic) {
+        case Traffic::ScreenfulsAtOnce:
+            view.appendText(line.repeated(view.visibleLineCount() + step % 3));
+            break;
+        case Traffic::HexByteByByte:
+            view.appendHex(QByteArray(1, char(step * 37)));
+            break;
+        default:
+            view.appendText(QStringView(line).left(step % 2 ? line.size() : 9)); // half lines too
+        }
+        if (traffic == Traffic::ScrolledUp && step == 12)
+            view.verticalScrollBar()->setValue(2);
+        if (traffic == Traffic::WithSelection && step == 10)
+            view.selectAll();
+        if (traffic == Traffic::FocusedCaret && step == 3)
+            view.setSelStart(0);
+        // The user looks elsewhere for a while; then the caret follows the data again.
+        const bool userMovedAway = (traffic == Traffic::ScrolledUp && step >= 12) ||
+                                   (traffic == Traffic::WithSelection && step >= 10 && step < 14) ||
+                                   (traffic == Traffic::FocusedCaret && step == 3);
+        if (!userMovedAway)
+            view.moveCaretToEnd();
+        const QImage drawn = onScreen();
+        QVERIFY2(drawn == wholeRepaint(), qPrintable(QStringLiteral("after step %1").arg(step)));
+    }
 }
 
 QTEST_MAIN(tst_ReceiveView)

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -43,6 +44,7 @@ void ReceiveView::appendText(QStringView piece)
 {
     if (piece.isEmpty())
         return;
+    m_changedFromLine = std::min(m_changedFromLine, m_text.lineCount() - 1);
     m_text.append(piece);
     scheduleFrame();
 }
@@ -51,6 +53,7 @@ void ReceiveView::appendHex(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return;
+    m_changedFromLine = std::min(m_changedFromLine, m_text.lineCount() - 1);
     m_text.appendHex(bytes);
     scheduleFrame();
 }
@@ -60,11 +63,14 @@ void ReceiveView::clearText()
     m_text.clear();
     m_rewrapTimer.stop();
     m_topLine = 0;
+    m_everythingChanged = true;
     scheduleFrame();
 }
 
 void ReceiveView::moveCaretToEnd()
 {
+    // Without a selection only the caret moves; a selection goes from view.
+    m_everythingChanged = m_everythingChanged || selLength() > 0;
     m_text.moveCaretToEnd();
     ensureCaretVisible();
     scheduleFrame();
@@ -73,6 +79,7 @@ void ReceiveView::moveCaretToEnd()
 void ReceiveView::setSelStart(qint64 position)
 {
     m_text.setSelStart(position);
+    m_everythingChanged = true;
     ensureCaretVisible();
     scheduleFrame();
 }
@@ -94,8 +101,16 @@ QRect ReceiveView::caretRect() const
 {
     const qsizetype line = m_text.lineAt(m_text.caret());
     const int x = textMargin + qFloor(m_text.xInLine(line, m_text.caret()));
-    const int y = textMargin + int(line - m_topLine) * m_lineHeight;
-    return QRect(x, y, 1, m_lineHeight);
+    return QRect(x, rowTop(line), 1, m_lineHeight);
+}
+
+// Where a line is drawn while the screen shows m_shownTopLine at the top; a
+// line out of view lies just above or below it.
+int ReceiveView::rowTop(qsizetype line) const
+{
+    const qsizetype rowsInView = viewport()->height() / m_lineHeight + 1;
+    const qsizetype row = std::clamp<qsizetype>(line - m_shownTopLine, -1, rowsInView);
+    return textMargin + int(row) * m_lineHeight;
 }
 
 // ---- look ----
@@ -113,7 +128,7 @@ void ReceiveView::applyFont()
         [metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); });
     updateWidthLimit();
     syncScrollBar();
-    viewport()->update();
+    repaintAll();
 }
 
 qreal ReceiveView::widthLimitFor(int viewportWidth) const
@@ -142,9 +157,10 @@ void ReceiveView::rewrapPortion()
     else
         m_rewrapTimer.stop();
     setTopLine(atBottom ? m_text.lineCount() : m_text.lineAt(topPosition));
+    m_everythingChanged = true;
     showNow();
 }
-void ReceiveView::paintEvent(QPaintEvent *)
+void ReceiveView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     painter.setFont(m_drawFont);
@@ -156,10 +172,13 @@ void ReceiveView::paintEvent(QPaintEvent *)
     const QColor selectedColour = colours.color(group, QPalette::HighlightedText);
     const qint64 selectionStart = selStart();
     const qint64 selectionEnd = selectionStart + selLength();
-    const int bottom = viewport()->height();
+    // Only the rows that the repaint reaches.
+    const QRect dirty = event->rect();
+    const int firstRow = std::max(0, (dirty.top() - textMargin) / m_lineHeight);
+    const int bottom = std::min(viewport()->height(), dirty.bottom() + 1);
 
-    int top = textMargin;
-    for (qsizetype line = m_topLine; line < m_text.lineCount() && top < bottom;
+    int top = textMargin + firstRow * m_lineHeight;
+    for (qsizetype line = m_shownTopLine + firstRow; line < m_text.lineCount() && top < bottom;
          ++line, top += m_lineHeight) {
         const qint64 start = m_text.lineStart(line);
         const qint64 end = m_text.lineEnd(line);
@@ -197,6 +216,7 @@ void ReceiveView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateWidthLimit();
+    m_everythingChanged = true;
     showNow();
 }
 
@@ -206,7 +226,7 @@ void ReceiveView::changeEvent(QEvent *event)
     if (event->type() == QEvent::FontChange)
         applyFont();
     else if (event->type() == QEvent::PaletteChange || event->type() == QEvent::EnabledChange)
-        viewport()->update();
+        repaintAll();
 }
 
 // ---- scrolling and repainting ----
@@ -229,19 +249,68 @@ void ReceiveView::ensureCaretVisible()
 
 // Received data is shown as soon as the events waiting now are done, but at
 // most once a frame: however many pieces arrive within a frame, the box is
-// drawn once.
+// drawn once. A frame that is due goes in the queue of waiting events rather
+// than on a timer, so that it comes before the window repaints what the same
+// events changed elsewhere (the count), and all of it is drawn in one go.
 void ReceiveView::scheduleFrame()
 {
-    if (!m_frameTimer.isActive())
-        m_frameTimer.start(int(std::max<qint64>(0, frameInterval - m_sinceFrame.elapsed())), this);
+    if (m_framePending)
+        return;
+    m_framePending = true;
+    const qint64 wait = frameInterval - m_sinceFrame.elapsed();
+    if (wait > 0)
+        m_frameTimer.start(int(wait), this);
+    else
+        QMetaObject::invokeMethod(this, &ReceiveView::showPendingFrame, Qt::QueuedConnection);
+}
+
+void ReceiveView::showPendingFrame()
+{
+    if (m_framePending)
+        showNow();
 }
 
 // What the user does is shown at once.
 void ReceiveView::showNow()
 {
     m_frameTimer.stop();
+    m_framePending = false;
     m_sinceFrame.start();
     syncScrollBar();
+    repaintChanges();
+}
+
+void ReceiveView::repaintChanges()
+{
+    QWidget *area = viewport();
+    const qsizetype shift = m_topLine - m_shownTopLine;
+    const qsizetype rowsInView = (area->height() - textMargin) / m_lineHeight + 1;
+    if (m_everythingChanged || std::abs(shift) >= rowsInView) {
+        repaintAll();
+        return;
+    }
+    const int dy = -int(shift) * m_lineHeight;
+    if (shift != 0) {
+        // The margin above the first row stays blank: only the rows move.
+        area->scroll(0, dy, QRect(0, textMargin, area->width(), area->height() - textMargin));
+        m_shownTopLine = m_topLine;
+    }
+    if (m_changedFromLine != lineChangedNone) {
+        const int top = rowTop(std::max(m_changedFromLine, m_topLine));
+        area->update(0, top, area->width(), area->height() - top);
+        m_changedFromLine = lineChangedNone;
+    }
+    area->update(m_shownCaret.translated(0, dy));
+    m_shownCaret = caretRect();
+    area->update(m_shownCaret);
+}
+
+void ReceiveView::repaintAll()
+{
+    m_everythingChanged = false;
+    m_changedFromLine = lineChangedNone;
+    m_shownTopLine = m_topLine;
+    m_shownCaret = caretRect();
     viewport()->update();
 }
 
@@ -259,14 +328,16 @@ void ReceiveView::syncScrollBar()
 
 void ReceiveView::scrollContentsBy(int, int)
 {
-    if (!m_syncingScrollBar)
+    // The user scrolled; the box's own changes of the bar repaint themselves.
+    if (!m_syncingScrollBar) {
         m_topLine = verticalScrollBar()->value();
-    viewport()->update();
+        repaintChanges();
+    }
 }
 
 void ReceiveView::wheelEvent(QWheelEvent *event)
 {
-    if (m_frameTimer.isActive())
+    if (m_framePending)
         showNow();
     QAbstractScrollArea::wheelEvent(event);
 }
@@ -279,7 +350,7 @@ void ReceiveView::timerEvent(QTimerEvent *event)
         rewrapPortion();
     } else if (event->timerId() == m_blinkTimer.timerId()) {
         m_caretOn = !m_caretOn;
-        viewport()->update(caretRect());
+        viewport()->update(m_shownCaret);
     } else {
         QAbstractScrollArea::timerEvent(event);
     }
@@ -299,6 +370,7 @@ void ReceiveView::caretMoved()
 {
     ensureCaretVisible();
     restartBlink();
+    m_everythingChanged = true;
     showNow();
 }
 
@@ -306,7 +378,7 @@ void ReceiveView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     restartBlink();
-    viewport()->update();
+    repaintAll();
 }
 
 void ReceiveView::focusOutEvent(QFocusEvent *event)
@@ -314,5 +386,5 @@ void ReceiveView::focusOutEvent(QFocusEvent *event)
     QAbstractScrollArea::focusOutEvent(event);
     m_blinkTimer.stop();
     m_caretOn = false;
-    viewport()->update();
+    repaintAll();
 }

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <limits>
+
 // The receive box: a multi-line text box with a vertical scroll bar that
 // stays quick however much text it holds and however long its lines are.
 //
@@ -96,8 +98,16 @@ private:
     void setTopLine(qsizetype line);
     void ensureCaretVisible();
     void scheduleFrame();
+    void showPendingFrame();
     void showNow();
     void syncScrollBar();
+    // Brings the screen up to date with as little drawing as it takes: the
+    // pixels already drawn move with the lines, and only lines that changed,
+    // or that scrolled into view, are drawn again.
+    void repaintChanges();
+    // The whole box is drawn again at the next repaint.
+    void repaintAll();
+    int rowTop(qsizetype line) const;
     void restartBlink();
     // The user moved the caret or edited: it comes into view and shows at once.
     void caretMoved();
@@ -114,12 +124,21 @@ private:
     qreal m_breakMarkWidth = 0;
 
     qsizetype m_topLine = 0;
+    // What the screen shows, so that a frame draws only what changed: the
+    // line at the top, the caret's place, and from which line on the text
+    // changed since (lineChangedNone when it did not).
+    static constexpr qsizetype lineChangedNone = std::numeric_limits<qsizetype>::max();
+    qsizetype m_shownTopLine = 0;
+    qsizetype m_changedFromLine = lineChangedNone;
+    QRect m_shownCaret;
+    bool m_everythingChanged = true;
     bool m_caretOn = false;
     bool m_mouseSelecting = false;
     bool m_syncingScrollBar = false;
 
     QBasicTimer m_blinkTimer;
     QBasicTimer m_frameTimer;
+    bool m_framePending = false;
     QElapsedTimer m_sinceFrame; // since the box was last brought up to date
     QBasicTimer m_rewrapTimer;
 };
