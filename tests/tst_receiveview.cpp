@@ -26,6 +26,7 @@ private slots:
     void selectsWithTheMouse();
     void tabMovesTheFocusOn();
     void paintsTheSelection();
+    void itsScrollBarLooksLikeAnyOther();
     void showsWhatAWholeRepaintDraws_data();
     void showsWhatAWholeRepaintDraws();
 };
@@ -264,6 +265,21 @@ void tst_ReceiveView::paintsTheSelection()
     QCOMPARE(pixelsOf(view.viewport()->grab().toImage(), highlight), 0);
     QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(pixelsOf(view.viewport()->grab().toImage(), highlight) > 0);
+}
+
+// The bar is painted in bands (a tall one would be handed to Qt's thread pool
+// otherwise); the bands must join up into the bar any scroll bar shows.
+void tst_ReceiveView::itsScrollBarLooksLikeAnyOther()
+{
+    ShownView shown(QSize(240, 480));
+    for (int i = 0; i < 100; ++i)
+        shown.view.appendText(u"line\r\n");
+    shown.view.setSelStart(200);
+    QScrollBar *bar = shown.view.verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+    const QImage banded = bar->grab().toImage();
+    bar->setStyle(QApplication::style());
+    QCOMPARE(banded, bar->grab().toImage());
 }
 
 // What happens to the box while it is on screen, frame after frame.

@@ -1,5 +1,7 @@
 #include "receive/receiveview.h"
 
+#include "receive/bandedstyle.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPaintEvent>
@@ -32,6 +34,13 @@ ReceiveView::ReceiveView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     verticalScrollBar()->setSingleStep(1);
+    // The bar changes with every frame of a stream: drawn on a background of
+    // its own, it does not have the window and the split bar behind it drawn
+    // again each time.
+    verticalScrollBar()->setAutoFillBackground(true);
+    auto *barStyle = new BandedStyle;
+    barStyle->setParent(verticalScrollBar());
+    verticalScrollBar()->setStyle(barStyle);
     m_sinceFrame.start();
     applyFont();
 }
