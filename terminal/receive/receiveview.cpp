@@ -129,6 +129,7 @@ void ReceiveView::applyFont()
     m_drawFont = font();
     // Without kerning a line is as wide as the widths of its characters.
     m_drawFont.setKerning(false);
+    m_rowPainter.setFont(m_drawFont);
     const QFontMetricsF metrics(m_drawFont);
     m_lineHeight = std::max(1, qCeil(metrics.lineSpacing()));
     m_ascent = metrics.ascent() + metrics.leading() / 2;
@@ -178,6 +179,7 @@ void ReceiveView::paintEvent(QPaintEvent *event)
                                                           : QPalette::Inactive;
     const QPalette colours = palette();
     const QColor textColour = colours.color(group, QPalette::Text);
+    const QColor baseColour = colours.color(group, QPalette::Base);
     const QColor selectedColour = colours.color(group, QPalette::HighlightedText);
     const qint64 selectionStart = selStart();
     const qint64 selectionEnd = selectionStart + selLength();
@@ -192,10 +194,15 @@ void ReceiveView::paintEvent(QPaintEvent *event)
         const qint64 start = m_text.lineStart(line);
         const qint64 end = m_text.lineEnd(line);
         const qint64 contentStop = m_text.contentEnd(line);
-        const QString shown = m_text.shown(start, m_text.drawnEnd(line));
+        const qint64 drawnEnd = m_text.drawnEnd(line);
+        const QString shown = m_text.shown(start, drawnEnd);
         const QPointF baseline(textMargin, top + m_ascent);
-        painter.setPen(textColour);
-        painter.drawText(baseline, shown);
+        // As far as the text reaches, and a little more for glyphs that
+        // overhang their advance.
+        const int width =
+            std::min(viewport()->width(), textMargin + qCeil(m_text.xInLine(line, drawnEnd)) + 3);
+        m_rowPainter.draw(painter, QRect(0, top, width, m_lineHeight), textMargin, m_ascent, shown,
+                          textColour, baseColour);
 
         if (selectionStart >= selectionEnd || selectionStart >= end || selectionEnd <= start)
             continue;
@@ -208,6 +215,7 @@ void ReceiveView::paintEvent(QPaintEvent *event)
         const QRectF selected(left, top, right - left, m_lineHeight);
         painter.fillRect(selected, colours.brush(group, QPalette::Highlight));
         painter.save();
+        painter.setFont(m_drawFont);
         painter.setClipRect(selected);
         painter.setPen(selectedColour);
         painter.drawText(baseline, shown);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "receive/receivetext.h"
+#include "receive/textrowpainter.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -119,6 +120,7 @@ private:
 
     ReceiveText m_text;
     QFont m_drawFont;
+    TextRowPainter m_rowPainter;
     int m_lineHeight = 1;
     qreal m_ascent = 0;
     qreal m_breakMarkWidth = 0;
