@@ -40,8 +40,11 @@ void AutoSizeLabel::keepWithin(int widthPixels)
 void AutoSizeLabel::fitCaption()
 {
     // Captions kept within a room are counts: digits of equal width, so the
-    // font only needs fitting again when the caption's length changes.
-    if (m_roomWidth > 0 && text().size() != m_fittedLength) {
+    // font and the size only need fitting again when the caption's length
+    // changes (a count that streams in changes with every frame).
+    if (m_roomWidth > 0) {
+        if (text().size() == m_fittedLength)
+            return;
         m_fittedLength = text().size();
         setFont(fittedFont(m_fullFont, text(), QSize(m_roomWidth, m_placedSize.height())));
     }
