@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
@@ -36,6 +37,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStringEncoder>
+#include <QTest>
 #include <QTimer>
 
 #include <xcb/xcb.h>
@@ -44,6 +46,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <poll.h>
 #include <thread>
@@ -330,6 +333,44 @@ QJsonObject sendScenario(bool hex, qint64 size)
     return result;
 }
 
+// The send box with a long text that has no place to break it (a firmware
+// image as unspaced hex): the CPU time of one key in its middle, of one new
+// width, of pasting it whole and of taking the paste back.
+QJsonObject sendBoxScenario(qint64 characters)
+{
+    MainFom window;
+    window.show();
+    QApplication::processEvents();
+    SendBox &box = *window.STxt;
+    box.setFocus();
+    const auto cpuMs = [](const std::function<void()> &act) {
+        const double before = processstats::cpuSeconds();
+        act();
+        QApplication::processEvents(); // drawn too
+        return (processstats::cpuSeconds() - before) * 1000;
+    };
+    QString run;
+    run.reserve(characters);
+    for (qint64 i = 0; i < characters; ++i)
+        run += QLatin1Char(hexdigits::upper[(i * 7) & 15]);
+    QGuiApplication::clipboard()->setText(run);
+    QJsonObject result{
+        {"scenario", QStringLiteral("send box, %1 characters unbroken").arg(characters)}};
+    box.setText(QString());
+    result.insert("paste_ms",
+                  cpuMs([&] { QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier); }));
+    box.setSelStart(characters / 2);
+    result.insert("key_ms", cpuMs([&] { QTest::keyClick(&box, Qt::Key_A); }));
+    const QSize size = window.size();
+    result.insert("resize_ms", cpuMs([&] { window.resize(size + QSize(120, 0)); }));
+    result.insert("undo_ms", cpuMs([&] {
+                      QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+                      QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+                  }));
+    result.insert("chars_left", box.length());
+    return result;
+}
+
 QJsonObject startupScenario(const QElapsedTimer &sinceStart)
 {
     MainFom window;
@@ -358,6 +399,7 @@ QList<Scenario> allScenarios(int divisor)
         scenario.mib = std::max<qint64>(1, scenario.mib / divisor);
     list.append({QStringLiteral("send-hex"), 1});
     list.append({QStringLiteral("send-text"), 1});
+    list.append({QStringLiteral("send-box"), 1});
     list.append({QStringLiteral("startup"), 0});
     return list;
 }
@@ -366,6 +408,8 @@ QJsonObject runScenario(const QString &name, qint64 mib, const QElapsedTimer &si
 {
     if (name == QLatin1String("startup"))
         return startupScenario(sinceStart);
+    if (name == QLatin1String("send-box"))
+        return sendBoxScenario(mib * 1000 * 1000);
     if (name.startsWith(QLatin1String("send-")))
         return sendScenario(name.endsWith(QLatin1String("hex")), mib * mebibyte);
     const QStringList parts = name.split(QLatin1Char('-')); // receive-KIND-MODE-CLEAR
@@ -396,6 +440,11 @@ void printTable(const QList<QJsonObject> &results)
                         "", r.value("mib_per_s").toDouble(),
                         r.value("send_data_seconds").toDouble(),
                         r.value("bytes_counted").toInteger());
+        if (r.contains("key_ms"))
+            std::printf("%-34s   one key %.1f ms, one new width %.1f ms, pasted whole %.0f ms, "
+                        "paste undone %.0f ms (CPU)\n",
+                        "", r.value("key_ms").toDouble(), r.value("resize_ms").toDouble(),
+                        r.value("paste_ms").toDouble(), r.value("undo_ms").toDouble());
         if (r.value("scenario").toString().startsWith(QLatin1String("start-up")))
             std::printf("%-34s   %.3f s\n", "", r.value("seconds").toDouble());
         if (r.contains("error"))

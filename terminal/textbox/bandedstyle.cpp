@@ -1,4 +1,4 @@
-#include "receive/bandedstyle.h"
+#include "textbox/bandedstyle.h"
 
 #include <QApplication>
 #include <QImage>

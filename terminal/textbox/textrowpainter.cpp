@@ -1,4 +1,4 @@
-#include "receive/textrowpainter.h"
+#include "textbox/textrowpainter.h"
 
 #include <QFontMetricsF>
 #include <QtMath>

@@ -1,4 +1,4 @@
-#include "receive/receiveview.h"
+#include "textbox/textbox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,9 +10,9 @@
 #include <QScrollBar>
 #include <QTest>
 
-// The receive box as a widget: wrapping at its width, scrolling, keys, the
-// mouse and painting. Its text and caret alone are tested in tst_receivetext.
-class tst_ReceiveView : public QObject
+// The text box as a widget: wrapping at its width, scrolling, keys, the
+// mouse and painting. Its text and caret alone are tested in tst_editabletext.
+class tst_TextBox : public QObject
 {
     Q_OBJECT
 
@@ -25,6 +25,7 @@ private slots:
     void takesTypingAndPasting();
     void selectsWithTheMouse();
     void tabMovesTheFocusOn();
+    void anEditInALongUnbrokenRunCostsInProportion();
     void paintsTheSelection();
     void itsScrollBarLooksLikeAnyOther();
     void showsWhatAWholeRepaintDraws_data();
@@ -43,10 +44,10 @@ struct ShownView
         view.activateWindow();
         view.setFocus();
     }
-    ReceiveView view;
+    TextBox view;
 };
 
-qreal widestLine(const ReceiveView &view)
+qreal widestLine(const TextBox &view)
 {
     QFont font = view.font();
     font.setKerning(false);
@@ -68,10 +69,10 @@ int pixelsOf(const QImage &image, QColor colour)
 
 } // namespace
 
-void tst_ReceiveView::wrapsAtItsWidth()
+void tst_TextBox::wrapsAtItsWidth()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     QVERIFY(view.verticalScrollBar()->isVisible());
     const QString line = QString(3000, u'W');
     view.appendText(line);
@@ -91,7 +92,7 @@ void tst_ReceiveView::wrapsAtItsWidth()
         QVERIFY2(view.shownLine(i).size() % 3 == 0, qPrintable(view.shownLine(i)));
 }
 
-void tst_ReceiveView::wrapsPieceByPieceAsItWouldWhole()
+void tst_TextBox::wrapsPieceByPieceAsItWouldWhole()
 {
     ShownView piecewise;
     ShownView whole;
@@ -106,7 +107,7 @@ void tst_ReceiveView::wrapsPieceByPieceAsItWouldWhole()
         QCOMPARE(piecewise.view.shownLine(line), whole.view.shownLine(line));
 }
 
-void tst_ReceiveView::aNewWidthReachesALongTextInTime()
+void tst_TextBox::aNewWidthReachesALongTextInTime()
 {
     ShownView wide(QSize(400, 160));
     const QByteArray bytes =
@@ -127,10 +128,10 @@ void tst_ReceiveView::aNewWidthReachesALongTextInTime()
     QCOMPARE(wide.view.firstVisibleLine() + wide.view.visibleLineCount(), wide.view.lineCount());
 }
 
-void tst_ReceiveView::followsTheCaretToTheEnd()
+void tst_TextBox::followsTheCaretToTheEnd()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     for (int i = 0; i < 500; ++i)
         view.appendText(u"line of text\r\n");
     view.moveCaretToEnd();
@@ -150,10 +151,10 @@ void tst_ReceiveView::followsTheCaretToTheEnd()
     QTRY_COMPARE(bar->value(), bar->maximum());
 }
 
-void tst_ReceiveView::selectsAndCopiesWithTheKeyboard()
+void tst_TextBox::selectsAndCopiesWithTheKeyboard()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(u"ab\r\ncd");
     view.moveCaretToEnd();
     QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
@@ -178,10 +179,10 @@ void tst_ReceiveView::selectsAndCopiesWithTheKeyboard()
     QCOMPARE(QGuiApplication::clipboard()->text(), view.text());
 }
 
-void tst_ReceiveView::takesTypingAndPasting()
+void tst_TextBox::takesTypingAndPasting()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(u"abc");
     view.setSelStart(1);
     QTest::keyClicks(&view, u"XY"_qs);
@@ -213,10 +214,10 @@ void tst_ReceiveView::takesTypingAndPasting()
     QCOMPARE(view.text(), u"z!"_qs);
 }
 
-void tst_ReceiveView::selectsWithTheMouse()
+void tst_TextBox::selectsWithTheMouse()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(u"hello world\r\nsecond line");
     QWidget *area = view.viewport();
     const int lineHeight = QFontMetricsF(view.font()).lineSpacing();
@@ -240,10 +241,10 @@ void tst_ReceiveView::selectsWithTheMouse()
     QCOMPARE(view.selectedText(), u"world"_qs);
 }
 
-void tst_ReceiveView::tabMovesTheFocusOn()
+void tst_TextBox::tabMovesTheFocusOn()
 {
     QWidget form;
-    auto *view = new ReceiveView(&form);
+    auto *view = new TextBox(&form);
     auto *next = new QLineEdit(&form);
     next->move(0, 200);
     form.show();
@@ -256,10 +257,30 @@ void tst_ReceiveView::tabMovesTheFocusOn()
     QCOMPARE(view->text(), QString());
 }
 
-void tst_ReceiveView::paintsTheSelection()
+// Unspaced hex of a firmware image is one long run without a place to break
+// it: a key or a new width wraps what follows once, so that the work grows
+// with the text, not with its square.
+void tst_TextBox::anEditInALongUnbrokenRunCostsInProportion()
+{
+    const auto workFor = [](qsizetype length) {
+        ShownView shown(QSize(300, 100));
+        shown.view.setText(QString(length, u'A'));
+        shown.view.setSelStart(length / 2);
+        const qint64 before = shown.view.wrappedCharacters();
+        QTest::keyClick(&shown.view, Qt::Key_B);
+        shown.view.resize(280, 100);
+        [&] { QTRY_COMPARE(shown.view.width(), 280); }();
+        return shown.view.wrappedCharacters() - before;
+    };
+    const qint64 tenth = workFor(100'000);
+    const qint64 whole = workFor(1'000'000);
+    QVERIFY2(whole < 20 * tenth, qPrintable(QStringLiteral("%1 / %2").arg(whole).arg(tenth)));
+}
+
+void tst_TextBox::paintsTheSelection()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(QString(u"text 中文 \0 😀 \x7f\r\nmore"_qs));
     const QColor highlight = view.palette().color(QPalette::Active, QPalette::Highlight);
     QCOMPARE(pixelsOf(view.viewport()->grab().toImage(), highlight), 0);
@@ -269,7 +290,7 @@ void tst_ReceiveView::paintsTheSelection()
 
 // The bar is painted in bands (a tall one would be handed to Qt's thread pool
 // otherwise); the bands must join up into the bar any scroll bar shows.
-void tst_ReceiveView::itsScrollBarLooksLikeAnyOther()
+void tst_TextBox::itsScrollBarLooksLikeAnyOther()
 {
     ShownView shown(QSize(240, 480));
     for (int i = 0; i < 100; ++i)
@@ -293,7 +314,7 @@ enum class Traffic {
 };
 Q_DECLARE_METATYPE(Traffic)
 
-void tst_ReceiveView::showsWhatAWholeRepaintDraws_data()
+void tst_TextBox::showsWhatAWholeRepaintDraws_data()
 {
     QTest::addColumn<Traffic>("traffic");
     QTest::newRow("a line a frame, following the end") << Traffic::LineByLine;
@@ -306,14 +327,14 @@ void tst_ReceiveView::showsWhatAWholeRepaintDraws_data()
 
 // A frame draws only what changed and moves the pixels already drawn; what
 // is on screen after each frame must be what drawing the whole box draws.
-void tst_ReceiveView::showsWhatAWholeRepaintDraws()
+void tst_TextBox::showsWhatAWholeRepaintDraws()
 {
     QFETCH(Traffic, traffic);
     const int flashTime = QApplication::cursorFlashTime();
     QApplication::setCursorFlashTime(traffic == Traffic::FocusedCaret ? 0 : flashTime); // no blink
     const auto restoreFlash = qScopeGuard([&] { QApplication::setCursorFlashTime(flashTime); });
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     if (traffic != Traffic::FocusedCaret)
         view.clearFocus();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -357,5 +378,5 @@ void tst_ReceiveView::showsWhatAWholeRepaintDraws()
     }
 }
 
-QTEST_MAIN(tst_ReceiveView)
-#include "tst_receiveview.moc"
+QTEST_MAIN(tst_TextBox)
+#include "tst_textbox.moc"
