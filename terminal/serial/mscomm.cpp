@@ -233,7 +233,9 @@ void MSComm::reserveOutputRoom(qint64 byteCount)
 }
 
 // QSerialPort's own write buffer has no limit: bytes sent faster than the
-// line takes them would pile up there until memory runs out.
+// line takes them would pile up there until memory runs out. Only a send by
+// hand ever shows this error (an auto-send tick that finds the queue full
+// sends nothing and says nothing), so its advice is to wait for the line.
 void MSComm::requireOutputRoom(qint64 byteCount) const
 {
     if (byteCount <= 0)
@@ -243,7 +245,7 @@ void MSComm::requireOutputRoom(qint64 byteCount) const
         return;
     throw CommError(CommError::SendQueueFull,
                     QStringLiteral("线路取走数据的速度跟不上发送的速度：还有 %1 字节在等待发出，"
-                                   "这次的 %2 字节没有发送。请稍后再发送，或加大自动发送周期")
+                                   "这次的 %2 字节没有发送。请等线路发完排队的数据后再发送")
                         .arg(waiting)
                         .arg(byteCount));
 }
