@@ -15,10 +15,13 @@ namespace {
 // (milliseconds): one frame of the display while the stream is young, so that
 // a reply to a command shows as it comes; a longer one once it has gone on
 // for a while, when it scrolls too fast to be read anyway and each frame
-// drawn is cost without use.
+// drawn is cost without use. A fast line, one that brings a large batch to an
+// event, keeps the short frames: the cost of a frame is little beside that
+// of its bytes, and the last bytes of a burst would wait for a long frame.
 constexpr int quickFrame = 16;
 constexpr int streamFrame = 100;
 constexpr qint64 quickFramesFor = 250;
+constexpr qint64 fastLineBatch = 64 * 1024;
 
 // The most received bytes the control holds; more wait in the device until
 // these are taken. It bounds the work of one receive event (a few
@@ -270,7 +273,9 @@ void MSComm::raiseReceived()
         }
         // Started first: the handler may open a modal box, and bytes that
         // come meanwhile are paced all the same.
-        const int frame = m_sinceStreamStart.elapsed() < quickFramesFor ? quickFrame : streamFrame;
+        const bool quick = m_sinceStreamStart.elapsed() < quickFramesFor ||
+                           m_port.bytesAvailable() >= fastLineBatch;
+        const int frame = quick ? quickFrame : streamFrame;
         m_receivePacing.start(frame, Qt::PreciseTimer, this);
         m_takenThisEvent = 0;
         emit onComm();
