@@ -1,13 +1,26 @@
 #pragma once
 
-#include <QByteArrayView>
+#include <span>
+#include <string_view>
 
-// The files varnica-solo carries inside itself, stored raw: byte for byte as
-// the build produced them, with no header and no compression.
+// What varnica-solo carries inside itself: the terminal and its serial control
+// library raw, and the run-time the terminal needs beside it compressed.
 namespace carriedfiles {
 
 // The bytes of resource id (launchernames::terminalResource or
-// controlResource); empty for any other id.
-QByteArrayView resource(int id);
+// controlResource): the build's terminal or serial control library, stripped
+// of what only a debugger reads. Empty for any other id.
+std::string_view resource(int id);
+
+// One file of the run-time: a library, a plugin, Qt's paths file, a
+// translation or a licence text.
+struct RuntimeFile
+{
+    std::string_view path;  // inside the private folder, "/" between folders
+    std::string_view frame; // one zstd frame that states its size and checksums its bytes
+};
+
+// The run-time's files.
+std::span<const RuntimeFile> runtime();
 
 } // namespace carriedfiles

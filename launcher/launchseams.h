@@ -1,32 +1,42 @@
 #pragma once
 
-#include <QByteArrayView>
-#include <QList>
-#include <QString>
+#include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 // The narrow platform pieces the launcher's steps run on. The real ones are
 // PrivateFolder, ProgramStarter and XcbWindowFinder; tests put their own in.
 
-// The folder the launcher writes its two files into.
+// Raw bytes, such as a carried file's.
+using Bytes = std::string_view;
+
+// The folder the launcher writes its files into. A name may lead through
+// folders inside it ("plugins/platforms/libqxcb.so"), never out of it.
 class WorkFolder
 {
 public:
     enum class FileKind { Program, Data };
 
     virtual ~WorkFolder() = default;
-    // Deletes every file whose name matches pattern ("*" stands for any run of
-    // characters). Files that cannot be deleted stay.
-    virtual void removeMatching(const QString &pattern) = 0;
-    virtual void remove(const QString &name) = 0;
+    // Deletes every file of the folder itself whose name matches pattern ("*"
+    // stands for any run of characters). Files that cannot be deleted stay.
+    virtual void removeMatching(std::string_view pattern) = 0;
+    virtual void remove(std::string_view name) = 0;
+    // Deletes the folder name when it is empty.
+    virtual void removeFolder(std::string_view name) = 0;
     // Whether anything stands under name.
-    virtual bool exists(const QString &name) const = 0;
-    // Creates name anew (never over something present) holding exactly bytes.
-    // False when nothing was left behind.
-    virtual bool create(const QString &name, QByteArrayView bytes, FileKind kind) = 0;
+    virtual bool exists(std::string_view name) const = 0;
+    // Creates name anew (never over something present) holding exactly bytes,
+    // and the folders on its way where missing. False when nothing was left behind.
+    virtual bool create(std::string_view name, Bytes bytes, FileKind kind) = 0;
     // Whether name is a file of the user's own, not a link, holding exactly bytes.
-    virtual bool holdsCopyOf(const QString &name, QByteArrayView bytes) const = 0;
+    virtual bool holdsCopyOf(std::string_view name, Bytes bytes) const = 0;
+    // Whether no other launcher works in the folder any more, so that what the
+    // launchers wrote there may go. Asked once, at the end.
+    virtual bool lastToLeave() = 0;
 };
 
 // Starts the terminal and follows its process.
@@ -37,15 +47,15 @@ public:
     // Starts the program in fileName of the work folder with no arguments,
     // without waiting, provided it still holds exactly expected. The
     // process id, or nothing when it did not start.
-    virtual std::optional<qint64> start(const QString &fileName, QByteArrayView expected) = 0;
-    virtual bool hasEnded(qint64 processId) = 0;
+    virtual std::optional<pid_t> start(std::string_view fileName, Bytes expected) = 0;
+    virtual bool hasEnded(pid_t processId) = 0;
 };
 
 // One top-level window whose title matched.
 struct TitledWindow
 {
-    quint32 id = 0;
-    qint64 processId = 0; // 0 when the window does not name its process
+    std::uint32_t id = 0;
+    pid_t processId = 0; // 0 when the window does not name its process
 };
 
 // Finds top-level windows by their exact title.
@@ -53,6 +63,6 @@ class WindowFinder
 {
 public:
     virtual ~WindowFinder() = default;
-    // The windows titled exactly title; nothing when no display can be reached.
-    virtual std::optional<QList<TitledWindow>> find(const QString &title) = 0;
+    // The windows titled exactly title (UTF-8); nothing when no display can be reached.
+    virtual std::optional<std::vector<TitledWindow>> find(std::string_view title) = 0;
 };

@@ -1,6 +1,8 @@
-// varnica-solo: writes the terminal and its serial control library into the
-// user's private temporary folder, starts the terminal, and deletes both files
-// and ends once the terminal's window has gone. It shows nothing at any time.
+// varnica-solo: writes the terminal, its serial control library and the
+// run-time they need into the user's private temporary folder, starts the
+// terminal, and deletes what it wrote and ends once the terminal's window has
+// gone. It shows nothing at any time, and needs nothing but the C and C++
+// run-time and libxcb: it runs where no Qt is installed.
 #include "launcher/carriedfiles.h"
 #include "launcher/launchernames.h"
 #include "launcher/launchsteps.h"
@@ -8,15 +10,13 @@
 #include "launcher/programstarter.h"
 #include "launcher/windowlookup.h"
 
-#include <QCoreApplication>
-#include <QTimer>
+#include <cstdlib>
+#include <thread>
 
-int main(int argc, char *argv[])
+int main()
 {
-    QCoreApplication app(argc, argv);
-
     const std::unique_ptr<PrivateFolder> folder =
-        PrivateFolder::open(temporaryRoot(QProcessEnvironment::systemEnvironment()));
+        PrivateFolder::open(temporaryRoot(std::getenv("temp"), std::getenv("TMPDIR")));
     if (!folder)
         return 1;
 
@@ -24,17 +24,13 @@ int main(int argc, char *argv[])
     XcbWindowFinder windows;
     LaunchSteps steps(*folder, starter, windows,
                       {carriedfiles::resource(launchernames::terminalResource),
-                       carriedfiles::resource(launchernames::controlResource)});
+                       carriedfiles::resource(launchernames::controlResource),
+                       carriedfiles::runtime()});
     steps.startUp();
 
-    QTimer ticks;
-    ticks.setInterval(launchernames::tickInterval);
-    QObject::connect(&ticks, &QTimer::timeout, &app, [&] {
-        if (!steps.tick())
-            return;
-        ticks.stop();
-        QCoreApplication::exit(steps.exitCode());
-    });
-    ticks.start();
-    return QCoreApplication::exec();
+    // The launcher has no window and nothing else to do between its looks.
+    do
+        std::this_thread::sleep_for(launchernames::tickInterval);
+    while (!steps.tick());
+    return steps.exitCode();
 }

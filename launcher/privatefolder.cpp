@@ -1,25 +1,20 @@
 #include "launcher/privatefolder.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace {
 
 // Neither group nor others may change a file the launcher relies on.
 constexpr mode_t writableByOthers = S_IWGRP | S_IWOTH;
-
-QByteArray encoded(const QString &name)
-{
-    return QFile::encodeName(name);
-}
 
 bool isOwnRegularFile(const struct stat &status)
 {
@@ -27,26 +22,26 @@ bool isOwnRegularFile(const struct stat &status)
            (status.st_mode & writableByOthers) == 0;
 }
 
-bool writeAll(int fd, QByteArrayView bytes)
+bool writeAll(int fd, Bytes bytes)
 {
     const char *data = bytes.data();
-    qsizetype left = bytes.size();
+    size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
+        const ssize_t written = ::write(fd, data, left);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return false;
         data += written;
-        left -= written;
+        left -= size_t(written);
     }
     return true;
 }
 
-bool contentEquals(int fd, QByteArrayView bytes)
+bool contentEquals(int fd, Bytes bytes)
 {
     char buffer[65536];
-    qsizetype offset = 0;
+    size_t offset = 0;
     for (;;) {
         const ssize_t got = ::pread(fd, buffer, sizeof buffer, off_t(offset));
         if (got < 0 && errno == EINTR)
@@ -55,44 +50,57 @@ bool contentEquals(int fd, QByteArrayView bytes)
             return false;
         if (got == 0)
             return offset == bytes.size();
-        if (offset + got > bytes.size() || std::memcmp(buffer, bytes.data() + offset, size_t(got)))
+        if (offset + size_t(got) > bytes.size() ||
+            std::memcmp(buffer, bytes.data() + offset, size_t(got)) != 0)
             return false;
-        offset += got;
+        offset += size_t(got);
     }
+}
+
+// One step of a name: never empty, never a way out of the folder.
+bool isPlainPart(std::string_view part)
+{
+    return !part.empty() && part != "." && part != "..";
+}
+
+int lockRetryingSignals(int fd, int operation)
+{
+    int result;
+    do {
+        result = ::flock(fd, operation);
+    } while (result != 0 && errno == EINTR);
+    return result;
 }
 
 } // namespace
 
-QString temporaryRoot(const QProcessEnvironment &environment)
+std::string temporaryRoot(const char *temp, const char *tmpdir)
 {
-    const QString temp = environment.value(QStringLiteral("temp"));
-    if (!temp.isEmpty())
+    if (temp && *temp)
         return temp;
-    const QString platform = environment.value(QStringLiteral("TMPDIR"));
-    if (!platform.isEmpty())
-        return platform;
-    return QStringLiteral("/tmp");
+    if (tmpdir && *tmpdir)
+        return tmpdir;
+    return "/tmp";
 }
 
-QString PrivateFolder::nameFor(uint userId)
+std::string PrivateFolder::nameFor(uid_t userId)
 {
-    return QStringLiteral("varnica-%1").arg(userId);
+    return "varnica-" + std::to_string(userId);
 }
 
-std::unique_ptr<PrivateFolder> PrivateFolder::open(const QString &root)
+std::unique_ptr<PrivateFolder> PrivateFolder::open(const std::string &root)
 {
-    const UniqueFd rootFolder(
-        ::open(encoded(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd rootFolder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!rootFolder.isValid())
         return nullptr;
 
-    const QString name = nameFor(::geteuid());
-    const bool created = ::mkdirat(rootFolder.get(), encoded(name).constData(), 0700) == 0;
+    const std::string name = nameFor(::geteuid());
+    const bool created = ::mkdirat(rootFolder.get(), name.c_str(), 0700) == 0;
 
     // O_NOFOLLOW refuses a link in the folder's place; the checks below run on
     // what was actually opened.
-    UniqueFd folder(::openat(rootFolder.get(), encoded(name).constData(),
-                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd folder(
+        ::openat(rootFolder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!folder.isValid())
         return nullptr;
     if (created)
@@ -103,20 +111,50 @@ std::unique_ptr<PrivateFolder> PrivateFolder::open(const QString &root)
     if (::fstat(folder.get(), &status) != 0 || !S_ISDIR(status.st_mode) ||
         status.st_uid != ::geteuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
         return nullptr;
-    return std::unique_ptr<PrivateFolder>(
-        new PrivateFolder(root + QDir::separator() + name, std::move(folder)));
+    if (lockRetryingSignals(folder.get(), LOCK_SH) != 0)
+        return nullptr;
+    return std::unique_ptr<PrivateFolder>(new PrivateFolder(root + '/' + name, std::move(folder)));
 }
 
-PrivateFolder::PrivateFolder(QString path, UniqueFd folder)
+PrivateFolder::PrivateFolder(std::string path, UniqueFd folder)
     : m_path(std::move(path)), m_folder(std::move(folder))
 {}
 
-QString PrivateFolder::filePath(const QString &name) const
+std::string PrivateFolder::filePath(std::string_view name) const
 {
-    return m_path + QDir::separator() + name;
+    return m_path + '/' + std::string(name);
 }
 
-void PrivateFolder::removeMatching(const QString &pattern)
+PrivateFolder::Place PrivateFolder::placeOf(std::string_view name, bool makeFolders) const
+{
+    Place place{UniqueFd(::openat(m_folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)), {}};
+    for (;;) {
+        const size_t slash = name.find('/');
+        const std::string part(name.substr(0, slash));
+        if (!isPlainPart(part) || !place.folder.isValid())
+            return {};
+        if (slash == std::string_view::npos) {
+            place.leaf = part;
+            return place;
+        }
+        name.remove_prefix(slash + 1);
+
+        const bool made = makeFolders && ::mkdirat(place.folder.get(), part.c_str(), 0700) == 0;
+        UniqueFd inner(::openat(place.folder.get(), part.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (made && inner.isValid())
+            ::fchmod(inner.get(), 0700); // whatever the umask took away
+        struct stat status
+        {
+        };
+        if (!inner.isValid() || ::fstat(inner.get(), &status) != 0 ||
+            status.st_uid != ::geteuid() || (status.st_mode & writableByOthers) != 0)
+            return {};
+        place.folder = std::move(inner);
+    }
+}
+
+void PrivateFolder::removeMatching(std::string_view pattern)
 {
     // A listing of its own, so that the folder's descriptor keeps its offset.
     const int listingFd = ::openat(m_folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -127,35 +165,48 @@ void PrivateFolder::removeMatching(const QString &pattern)
         ::close(listingFd);
         return;
     }
-    const QByteArray wanted = encoded(pattern);
-    QList<QByteArray> matches;
+    const std::string wanted(pattern);
+    std::vector<std::string> matches;
     while (const dirent *entry = ::readdir(listing)) {
-        if (::fnmatch(wanted.constData(), entry->d_name, 0) == 0)
-            matches.append(QByteArray(entry->d_name));
+        if (::fnmatch(wanted.c_str(), entry->d_name, 0) == 0)
+            matches.emplace_back(entry->d_name);
     }
     ::closedir(listing);
-    for (const QByteArray &match : std::as_const(matches))
-        ::unlinkat(m_folder.get(), match.constData(), 0);
+    for (const std::string &match : matches)
+        ::unlinkat(m_folder.get(), match.c_str(), 0);
 }
 
-void PrivateFolder::remove(const QString &name)
+void PrivateFolder::remove(std::string_view name)
 {
-    ::unlinkat(m_folder.get(), encoded(name).constData(), 0);
+    const Place place = placeOf(name, false);
+    if (place.folder.isValid())
+        ::unlinkat(place.folder.get(), place.leaf.c_str(), 0);
 }
 
-bool PrivateFolder::exists(const QString &name) const
+void PrivateFolder::removeFolder(std::string_view name)
 {
+    const Place place = placeOf(name, false);
+    if (place.folder.isValid())
+        ::unlinkat(place.folder.get(), place.leaf.c_str(), AT_REMOVEDIR);
+}
+
+bool PrivateFolder::exists(std::string_view name) const
+{
+    const Place place = placeOf(name, false);
     struct stat status
     {
     };
-    return ::fstatat(m_folder.get(), encoded(name).constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    return place.folder.isValid() &&
+           ::fstatat(place.folder.get(), place.leaf.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-bool PrivateFolder::create(const QString &name, QByteArrayView bytes, FileKind kind)
+bool PrivateFolder::create(std::string_view name, Bytes bytes, FileKind kind)
 {
+    const Place place = placeOf(name, true);
+    if (!place.folder.isValid())
+        return false;
     const mode_t mode = kind == FileKind::Program ? 0700 : 0600;
-    const QByteArray fileName = encoded(name);
-    UniqueFd file(::openat(m_folder.get(), fileName.constData(),
+    UniqueFd file(::openat(place.folder.get(), place.leaf.c_str(),
                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (!file.isValid())
         return false;
@@ -164,27 +215,34 @@ bool PrivateFolder::create(const QString &name, QByteArrayView bytes, FileKind k
     // A program still open for writing cannot be started: close before reporting.
     written = ::close(file.release()) == 0 && written;
     if (!written)
-        ::unlinkat(m_folder.get(), fileName.constData(), 0);
+        ::unlinkat(place.folder.get(), place.leaf.c_str(), 0);
     return written;
 }
 
-bool PrivateFolder::holdsCopyOf(const QString &name, QByteArrayView bytes) const
+bool PrivateFolder::holdsCopyOf(std::string_view name, Bytes bytes) const
 {
     return openOwnCopy(name, bytes).isValid();
 }
 
-UniqueFd PrivateFolder::openOwnCopy(const QString &name, QByteArrayView bytes) const
+bool PrivateFolder::lastToLeave()
 {
-    const QByteArray fileName = encoded(name);
+    return ::flock(m_folder.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
+UniqueFd PrivateFolder::openOwnCopy(std::string_view name, Bytes bytes) const
+{
+    const Place place = placeOf(name, false);
+    if (!place.folder.isValid())
+        return {};
     struct stat status
     {
     };
     // Looked at before opening, so that opening a pipe cannot block.
-    if (::fstatat(m_folder.get(), fileName.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+    if (::fstatat(place.folder.get(), place.leaf.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
         !isOwnRegularFile(status))
         return {};
     UniqueFd file(
-        ::openat(m_folder.get(), fileName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        ::openat(place.folder.get(), place.leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!file.isValid() || ::fstat(file.get(), &status) != 0 || !isOwnRegularFile(status) ||
         status.st_size != off_t(bytes.size()) || !contentEquals(file.get(), bytes))
         return {};

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -60,17 +61,34 @@ ReplyPtr<xcb_get_property_reply_t> takeProperty(xcb_connection_t *connection,
 }
 
 // The text of a property whose whole value came back, as the given type.
-std::optional<QByteArray> textOf(const xcb_get_property_reply_t *reply)
+std::optional<std::string> textOf(const xcb_get_property_reply_t *reply)
 {
     if (!reply || reply->format != 8 || reply->bytes_after != 0)
         return std::nullopt;
-    return QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
-                      xcb_get_property_value_length(reply));
+    return std::string(static_cast<const char *>(xcb_get_property_value(reply)),
+                       size_t(xcb_get_property_value_length(reply)));
+}
+
+// Latin-1 text (an X STRING) as UTF-8.
+std::string utf8FromLatin1(std::string_view latin1)
+{
+    std::string utf8;
+    utf8.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += char(0xc0 | (code >> 6));
+            utf8 += char(0x80 | (code & 0x3f));
+        }
+    }
+    return utf8;
 }
 
 } // namespace
 
-XcbWindowFinder::XcbWindowFinder(QByteArray displayName) : m_displayName(std::move(displayName)) {}
+XcbWindowFinder::XcbWindowFinder(std::string displayName) : m_displayName(std::move(displayName)) {}
 
 XcbWindowFinder::~XcbWindowFinder()
 {
@@ -90,19 +108,18 @@ bool XcbWindowFinder::connect()
         return m_connection != nullptr;
     m_tried = true;
     xcb_connection_t *connection =
-        xcb_connect(m_displayName.isEmpty() ? nullptr : m_displayName.constData(), nullptr);
+        xcb_connect(m_displayName.empty() ? nullptr : m_displayName.c_str(), nullptr);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return false;
     }
     m_connection = connection;
 
-    const std::array<QByteArray, 4> names = {"_NET_WM_NAME", "UTF8_STRING", "_NET_CLIENT_LIST",
-                                             "_NET_WM_PID"};
+    const std::array<std::string_view, 4> names = {"_NET_WM_NAME", "UTF8_STRING",
+                                                   "_NET_CLIENT_LIST", "_NET_WM_PID"};
     std::array<xcb_intern_atom_cookie_t, 4> cookies{};
     for (size_t i = 0; i < names.size(); ++i)
-        cookies[i] =
-            xcb_intern_atom(connection, 0, uint16_t(names[i].size()), names[i].constData());
+        cookies[i] = xcb_intern_atom(connection, 0, uint16_t(names[i].size()), names[i].data());
     std::array<xcb_atom_t, 4> atoms{};
     for (size_t i = 0; i < names.size(); ++i) {
         const auto reply =
@@ -120,7 +137,7 @@ bool XcbWindowFinder::connect()
     return true;
 }
 
-std::optional<QList<TitledWindow>> XcbWindowFinder::find(const QString &title)
+std::optional<std::vector<TitledWindow>> XcbWindowFinder::find(std::string_view title)
 {
     if (!connect())
         return std::nullopt;
@@ -155,8 +172,7 @@ std::optional<QList<TitledWindow>> XcbWindowFinder::find(const QString &title)
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
 
     // One word more than the title needs, so that a longer name shows as longer.
-    const QByteArray utf8Title = title.toUtf8();
-    const auto words = uint32_t(utf8Title.size() / 4 + 2);
+    const auto words = uint32_t(title.size() / 4 + 2);
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> nameCookies;
     nameCookies.reserve(candidates.size());
     for (xcb_window_t window : candidates)
@@ -168,13 +184,12 @@ std::optional<QList<TitledWindow>> XcbWindowFinder::find(const QString &title)
     for (size_t i = 0; i < candidates.size(); ++i) {
         const auto netName = takeProperty(connection, nameCookies[i].first);
         const auto name = takeProperty(connection, nameCookies[i].second);
-        bool matched =
-            netName && netName->type == m_utf8String && textOf(netName.get()) == utf8Title;
-        if (const std::optional<QByteArray> text = textOf(name.get())) {
+        bool matched = netName && netName->type == m_utf8String && textOf(netName.get()) == title;
+        if (const std::optional<std::string> text = textOf(name.get())) {
             if (name->type == m_utf8String)
-                matched = matched || *text == utf8Title;
+                matched = matched || *text == title;
             else if (name->type == XCB_ATOM_STRING)
-                matched = matched || QString::fromLatin1(*text) == title;
+                matched = matched || utf8FromLatin1(*text) == title;
         }
         if (matched)
             matches.push_back(candidates[i]);
@@ -183,13 +198,14 @@ std::optional<QList<TitledWindow>> XcbWindowFinder::find(const QString &title)
     std::vector<xcb_get_property_cookie_t> pidCookies;
     for (xcb_window_t window : matches)
         pidCookies.push_back(askProperty(connection, window, m_netWmPid, XCB_ATOM_CARDINAL, 1));
-    QList<TitledWindow> found;
+    std::vector<TitledWindow> found;
     for (size_t i = 0; i < matches.size(); ++i) {
         const auto pid = takeProperty(connection, pidCookies[i]);
         TitledWindow window{matches[i], 0};
         if (pid && pid->format == 32 && xcb_get_property_value_length(pid.get()) >= 4)
-            window.processId = *static_cast<const uint32_t *>(xcb_get_property_value(pid.get()));
-        found.append(window);
+            window.processId =
+                pid_t(*static_cast<const uint32_t *>(xcb_get_property_value(pid.get())));
+        found.push_back(window);
     }
 
     if (xcb_connection_has_error(connection)) {

@@ -2,7 +2,7 @@
 
 #include "launcher/launchseams.h"
 
-#include <QByteArray>
+#include <string>
 
 struct xcb_connection_t;
 
@@ -18,22 +18,22 @@ public:
     // displayName empty: the display named by DISPLAY. The connection is made
     // at the first find(); a display that cannot be reached then, or whose
     // connection breaks later, is not asked again.
-    explicit XcbWindowFinder(QByteArray displayName = {});
+    explicit XcbWindowFinder(std::string displayName = {});
     ~XcbWindowFinder() override;
     XcbWindowFinder(const XcbWindowFinder &) = delete;
     XcbWindowFinder &operator=(const XcbWindowFinder &) = delete;
 
-    std::optional<QList<TitledWindow>> find(const QString &title) override;
+    std::optional<std::vector<TitledWindow>> find(std::string_view title) override;
 
 private:
     bool connect();
     void disconnect();
 
-    QByteArray m_displayName;
+    std::string m_displayName;
     xcb_connection_t *m_connection = nullptr;
     bool m_tried = false;
-    quint32 m_netWmName = 0;
-    quint32 m_utf8String = 0;
-    quint32 m_netClientList = 0;
-    quint32 m_netWmPid = 0;
+    std::uint32_t m_netWmName = 0;
+    std::uint32_t m_utf8String = 0;
+    std::uint32_t m_netClientList = 0;
+    std::uint32_t m_netWmPid = 0;
 };

@@ -13,13 +13,18 @@ run_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libxcb1-dev
-  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n
+  fonts-arphic-uming fonts-noto-cjk qt6-translations-l10n
+  # Wayland sessions without an X display; varnica-solo carries it too.
+  qt6-wayland
+  # varnica-solo: zstd packs the run-time it carries and, linked in
+  # statically, unpacks it; patchelf points the carried libraries at each other.
+  libzstd-dev zstd patchelf
 )
 test_packages=(
   xvfb xauth openbox xdotool
   clang libclang-rt-14-dev
   desktop-file-utils appstream groff-base
-  dpkg-dev file
+  dpkg-dev file lintian
 )
 
 as_root() {

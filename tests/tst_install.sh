@@ -2,7 +2,8 @@
 # The installed tree and the Debian package. Installs the build into a staging
 # folder, checks the desktop files with their validators, moves the tree to
 # another prefix and starts the terminal from there until its window shows,
-# then builds the package and checks that it holds the same tree.
+# then builds the package and checks that it holds the same tree and that
+# lintian accepts it.
 # Usage: tst_install.sh BUILD-FOLDER APPLICATION-ID (under an X server)
 set -euo pipefail
 build=$1
@@ -48,6 +49,13 @@ tree_staged=$(cd "$work/stage" && find . -mindepth 1 | sed 's|^\./||' | sort)
 diff <(echo "$tree_of_deb") <(echo "$tree_staged") || fail "the package's tree differs from the staged one"
 dpkg-deb -f "$deb" Depends | grep -q libqt6serialport6 || fail "no library dependencies"
 dpkg-deb -f "$deb" Recommends | grep -qw fonts-noto-cjk || fail "the CJK font is not recommended"
+# Lintian finds no error or warning; the copyright names every package that
+# varnica-solo carries files of.
+lintian --fail-on error,warning "$deb" || fail "lintian"
+while read -r package; do
+  grep -qw -- "$package" "$usr/share/doc/varnica/copyright" ||
+    fail "the copyright does not name $package, whose files varnica-solo carries"
+done <"$build/launcher/carried/packages.txt"
 
 # Any prefix will do: the link in bin and the terminal's RUNPATH are relative.
 mv "$usr" "$work/elsewhere"

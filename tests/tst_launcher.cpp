@@ -1,12 +1,18 @@
 #include "common/titles.h"
+#include "launcher/carriedfiles.h"
 #include "launcher/launchernames.h"
 #include "launcher/privatefolder.h"
+#include "launcher/runtimeframe.h"
 #include "launcher/windowlookup.h"
 #include "tests/support/fileprobe.h"
+#include "tests/support/ptypair.h"
 #include "tests/support/xwindows.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -26,24 +32,20 @@ constexpr int endTimeoutMs = 10000;
 
 QStringList entriesOf(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    entries.sort();
+    return entries;
 }
 
-// The processes whose parent is parent, read from /proc.
+// The processes whose parent is the single-threaded process parent.
 QList<qint64> childrenOf(qint64 parent)
 {
     QList<qint64> children;
-    const QStringList entries = QDir("/proc").entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isProcess = false;
-        const qint64 id = entry.toLongLong(&isProcess);
-        if (!isProcess)
-            continue;
-        const QByteArray status = contentOf("/proc/" + entry + "/stat");
-        // "id (name) state parent ...": the name may hold blanks and parentheses.
-        const QList<QByteArray> fields = status.mid(status.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == parent)
-            children.append(id);
+    for (const QByteArray &id :
+         contentOf(QString("/proc/%1/task/%1/children").arg(parent)).split(' ')) {
+        if (!id.isEmpty())
+            children.append(id.toLongLong());
     }
     return children;
 }
@@ -64,16 +66,25 @@ void plantProgram(const QString &path, const QString &mark)
     QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
-// One run of varnica-solo with an environment of the test's choosing. Any
-// terminal it started is ended when the run goes.
+QByteArray bytesOf(std::string_view bytes)
+{
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+// One run of varnica-solo with an environment of the test's choosing,
+// started directly or as the last argument of wrapper. Any terminal it
+// started is ended when the run goes.
 class SoloRun
 {
 public:
-    SoloRun(const QProcessEnvironment &environment, const QString &workingFolder)
+    SoloRun(const QProcessEnvironment &environment, const QString &workingFolder,
+            const QStringList &wrapper = {})
     {
         m_process.setProcessEnvironment(environment);
         m_process.setWorkingDirectory(workingFolder);
-        m_process.setProgram(VARNICA_SOLO_FILE);
+        m_process.setProgram(wrapper.value(0, VARNICA_SOLO_FILE));
+        if (!wrapper.isEmpty())
+            m_process.setArguments(wrapper.mid(1) << VARNICA_SOLO_FILE);
         m_process.start();
     }
     ~SoloRun()
@@ -104,7 +115,7 @@ public:
     {
         const QList<qint64> ours = terminals();
         for (const TitledWindow &window :
-             m_windows.find(titles::terminalWindow).value_or(QList<TitledWindow>{})) {
+             m_windows.find(titles::terminalWindow).value_or(std::vector<TitledWindow>{})) {
             if (ours.contains(window.processId))
                 return window.id;
         }
@@ -129,12 +140,9 @@ class tst_Launcher : public QObject
 
 private slots:
     void init();
+    void runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses_data();
     void runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses();
-    void clearsStaleCopiesAndPlantedProgramsAtStart();
     void aSecondLauncherRunsBesideTheFirst();
-    void fallsBackToThePlatformFolder_data();
-    void fallsBackToThePlatformFolder();
-    void neverUsesAFolderItCannotTrust_data();
     void neverUsesAFolderItCannotTrust();
     void withoutADisplayFollowsTheTerminalsProcess_data();
     void withoutADisplayFollowsTheTerminalsProcess();
@@ -144,7 +152,7 @@ private:
     QString privateFolder() const { return privateFolderIn(m_temp->path()); }
     static QString privateFolderIn(const QString &root)
     {
-        return root + '/' + PrivateFolder::nameFor(::geteuid());
+        return root + '/' + QString::fromStdString(PrivateFolder::nameFor(::geteuid()));
     }
     void verifyFilesAreTheBuilds(const QString &folder);
 
@@ -164,32 +172,93 @@ QProcessEnvironment tst_Launcher::environment() const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("QT_QPA_PLATFORM");
     environment.insert("temp", m_temp->path());
+    // Another Qt's folders, which the terminal must not be pointed at.
+    environment.insert("LD_LIBRARY_PATH", m_work->path());
+    environment.insert("QT_PLUGIN_PATH", m_work->path());
     return environment;
 }
 
+// Everything the launcher wrote is exactly what it carries.
 void tst_Launcher::verifyFilesAreTheBuilds(const QString &folder)
 {
     QCOMPARE(modeOf(folder), mode_t(0700));
     QCOMPARE(modeOf(folder + '/' + terminalFileName), mode_t(0700));
     QCOMPARE(modeOf(folder + '/' + controlFileName), mode_t(0600));
-    QVERIFY(contentOf(folder + '/' + terminalFileName) == contentOf(VARNICA_TERMINAL_FILE));
-    QVERIFY(contentOf(folder + '/' + controlFileName) == contentOf(VARNICA_CONTROL_FILE));
+    QVERIFY(contentOf(folder + '/' + terminalFileName) ==
+            bytesOf(carriedfiles::resource(terminalResource)));
+    QVERIFY(contentOf(folder + '/' + controlFileName) ==
+            bytesOf(carriedfiles::resource(controlResource)));
+    FrameUnpacker unpacker;
+    for (const carriedfiles::RuntimeFile &file : carriedfiles::runtime()) {
+        const QString path = folder + '/' + QString::fromUtf8(file.path);
+        QCOMPARE(modeOf(path), mode_t(0600));
+        QVERIFY2(contentOf(path) == bytesOf(unpacker.unpack(file.frame).value_or("")),
+                 qPrintable(path));
+    }
 }
 
+void tst_Launcher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses_data()
+{
+    QTest::addColumn<bool>("hideQt");
+    QTest::newRow("the machine's Qt in view") << false;
+    QTest::newRow("the machine without Qt") << true;
+}
+
+// The main road, from a folder that earlier starts left copies in and where
+// programs were planted under the launcher's names. Where the machine's Qt,
+// its plugins and ICU are hidden, only what the launcher carries can make the
+// terminal run; there the terminal also opens a line and shows the GBK text
+// that arrives.
 void tst_Launcher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
 {
+    QFETCH(bool, hideQt);
+    if (hideQt && QProcess::execute("unshare", {"--mount", "true"}) != 0)
+        QSKIP("hiding the machine's Qt needs a mount namespace of its own, so root");
     XWindows x;
     QVERIFY(x.isValid());
-    SoloRun solo(environment(), m_work->path());
+    PtyPair line;
+    QTemporaryDir machineDevices;
+    QVERIFY(line.isValid() && machineDevices.isValid());
+    QVERIFY(QDir().mkdir(privateFolder()));
+    QVERIFY(QFile::setPermissions(privateFolder(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString mark = m_work->filePath("planted-ran");
+    for (const QString name :
+         {"DravikVarnicaV1.0.exe", terminalFileName, controlFileName, "libQt6Core.so.6"})
+        plantProgram(privateFolder() + '/' + name, mark);
+    const QStringList hidingQt = QStringList{"unshare", "--mount", "sh", VARNICA_WITHOUT_QT_SCRIPT}
+                                 << line.devicePath() << machineDevices.path()
+                                 << QLibraryInfo::path(QLibraryInfo::LibrariesPath)
+                                 << QLibraryInfo::path(QLibraryInfo::PluginsPath);
+    SoloRun solo(environment(), m_work->path(), hideQt ? hidingQt : QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(solo.terminalWindow() != 0, startTimeoutMs);
 
     verifyFilesAreTheBuilds(privateFolder());
-    QCOMPARE(entriesOf(privateFolder()).size(), 2);
+    QVERIFY(!QFile::exists(privateFolder() + "/DravikVarnicaV1.0.exe") && !QFile::exists(mark));
     const qint64 terminal = solo.terminals().value(0);
     QCOMPARE(QFile::symLinkTarget(QString("/proc/%1/exe").arg(terminal)),
              privateFolder() + '/' + terminalFileName);
     QVERIFY(contentOf(QString("/proc/%1/cmdline").arg(terminal)).count('\0') == 1); // no arguments
+    const QByteArray environment = contentOf(QString("/proc/%1/environ").arg(terminal));
+    QVERIFY(!environment.contains("LD_LIBRARY_PATH=") && !environment.contains("QT_PLUGIN_PATH="));
     QVERIFY(solo.isRunning());
+
+    if (hideQt) {
+        // Alt+K opens COM1, which sets the line to 4800 baud. What arrives is
+        // copied from the receive box, all of it, until it has arrived.
+        const QString window = QString::number(solo.terminalWindow());
+        const auto xdotool = [&](const QStringList &arguments) {
+            return QProcess::execute("xdotool",
+                                     QStringList{"windowfocus", "--sync", window} + arguments) == 0;
+        };
+        QVERIFY(xdotool({"key", "alt+k"}));
+        QTRY_COMPARE(baudOf(line.deviceAttributes()), 4800);
+        QVERIFY(line.write("\xd6\xd0\xce\xc4")); // 中文 in GBK
+        const QStringList copyAll{"mousemove", "--window", window, "300",    "120",
+                                  "click",     "1",        "key",  "ctrl+a", "ctrl+c"};
+        QTRY_COMPARE_WITH_TIMEOUT((xdotool(copyAll), QGuiApplication::clipboard()->text()),
+                                  QStringLiteral("中文"), startTimeoutMs);
+    }
 
     x.askToClose(solo.terminalWindow());
     x.sync();
@@ -198,27 +267,7 @@ void tst_Launcher::runsTheTerminalFromItsFolderAndCleansUpWhenTheWindowCloses()
     QCOMPARE(solo.exitCode(), 0);
     QCOMPARE(entriesOf(privateFolder()), QStringList());
     QTRY_VERIFY(!isAlive(terminal));
-}
-
-void tst_Launcher::clearsStaleCopiesAndPlantedProgramsAtStart()
-{
-    QVERIFY(QDir().mkdir(privateFolder()));
-    QVERIFY(QFile::setPermissions(privateFolder(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QString mark = m_work->filePath("planted-ran");
-    plantProgram(privateFolder() + "/DravikVarnicaV1.0.exe", mark);
-    plantProgram(privateFolder() + '/' + terminalFileName, mark);
-    plantProgram(privateFolder() + '/' + controlFileName, mark);
-
-    SoloRun solo(environment(), m_work->path());
-    QTRY_VERIFY_WITH_TIMEOUT(solo.terminalWindow() != 0, startTimeoutMs);
-    QCOMPARE(entriesOf(privateFolder()), QStringList({terminalFileName, controlFileName}));
-    verifyFilesAreTheBuilds(privateFolder());
-    QVERIFY(!QFile::exists(mark));
-
-    ::kill(pid_t(solo.terminals().value(0)), SIGTERM);
-    QVERIFY(solo.hasEnded(endTimeoutMs));
-    QCOMPARE(entriesOf(privateFolder()), QStringList());
+    QVERIFY(!contentOf("/proc/self/mountinfo").contains(QFile::encodeName(machineDevices.path())));
 }
 
 void tst_Launcher::aSecondLauncherRunsBesideTheFirst()
@@ -227,10 +276,20 @@ void tst_Launcher::aSecondLauncherRunsBesideTheFirst()
     QVERIFY(x.isValid());
     SoloRun first(environment(), m_work->path());
     QTRY_VERIFY_WITH_TIMEOUT(first.terminalWindow() != 0, startTimeoutMs);
+    struct stat library
+    {
+    };
+    const QByteArray libraryPath = QFile::encodeName(privateFolder() + "/libQt6Core.so.6");
+    QCOMPARE(::stat(libraryPath.constData(), &library), 0);
     SoloRun second(environment(), m_work->path());
     QTRY_VERIFY_WITH_TIMEOUT(second.terminalWindow() != 0, startTimeoutMs);
     QVERIFY(first.terminalWindow() != second.terminalWindow());
     verifyFilesAreTheBuilds(privateFolder());
+    struct stat reused
+    {
+    };
+    QCOMPARE(::stat(libraryPath.constData(), &reused), 0);
+    QCOMPARE(reused.st_ino, library.st_ino); // checked and kept, not written again
 
     // The first terminal goes; the second's window keeps both launchers waiting.
     const qint64 firstTerminal = first.terminals().value(0);
@@ -252,61 +311,17 @@ void tst_Launcher::aSecondLauncherRunsBesideTheFirst()
     QCOMPARE(entriesOf(privateFolder()), QStringList());
 }
 
-void tst_Launcher::fallsBackToThePlatformFolder_data()
-{
-    QTest::addColumn<bool>("tempSetEmpty");
-    QTest::newRow("temp not set") << false;
-    QTest::newRow("temp empty") << true;
-}
-
-void tst_Launcher::fallsBackToThePlatformFolder()
-{
-    QFETCH(bool, tempSetEmpty);
-    QTemporaryDir platformTemp;
-    QVERIFY(platformTemp.isValid());
-    QProcessEnvironment environment = this->environment();
-    environment.remove("temp");
-    if (tempSetEmpty)
-        environment.insert("temp", QString());
-    environment.insert("TMPDIR", platformTemp.path());
-
-    SoloRun solo(environment, m_work->path());
-    QTRY_VERIFY_WITH_TIMEOUT(!solo.terminals().isEmpty(), startTimeoutMs);
-    verifyFilesAreTheBuilds(privateFolderIn(platformTemp.path()));
-    QVERIFY(!QFile::exists(privateFolder()));
-
-    ::kill(pid_t(solo.terminals().value(0)), SIGKILL);
-    QVERIFY(solo.hasEnded(endTimeoutMs));
-    QCOMPARE(entriesOf(privateFolderIn(platformTemp.path())), QStringList());
-}
-
-void tst_Launcher::neverUsesAFolderItCannotTrust_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("link to a folder of the user's") << "link";
-    QTest::newRow("open to others") << "open";
-    QTest::newRow("owned by someone else") << "nobody";
-}
-
+// A link in the folder's place (one of the kinds PrivateFolder refuses): the
+// launcher ends at once and runs nothing.
 void tst_Launcher::neverUsesAFolderItCannotTrust()
 {
-    QFETCH(QString, kind);
-    const QString planted = kind == "link" ? m_work->filePath("planted") : privateFolder();
+    const QString planted = m_work->filePath("planted");
     QVERIFY(QDir().mkdir(planted));
     QVERIFY(QFile::setPermissions(planted, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QString mark = m_work->filePath("planted-ran");
     plantProgram(planted + '/' + terminalFileName, mark);
     plantProgram(planted + '/' + controlFileName, mark);
-    const QByteArray encoded = QFile::encodeName(planted);
-    if (kind == "link") {
-        QVERIFY(QFile::link(planted, privateFolder()));
-    } else if (kind == "open") {
-        QCOMPARE(::chmod(encoded.constData(), 0777), 0);
-    } else {
-        if (::geteuid() != 0)
-            QSKIP("handing a folder to another user needs root");
-        QCOMPARE(::chown(encoded.constData(), 65534, 65534), 0);
-    }
+    QVERIFY(QFile::link(planted, privateFolder()));
 
     SoloRun solo(environment(), m_work->path());
     QVERIFY(solo.hasEnded(endTimeoutMs));
@@ -315,34 +330,45 @@ void tst_Launcher::neverUsesAFolderItCannotTrust()
     QCOMPARE(entriesOf(planted), QStringList({terminalFileName, controlFileName}));
 }
 
+// Without temp (unset or empty) the platform's folder, TMPDIR, is used.
 void tst_Launcher::withoutADisplayFollowsTheTerminalsProcess_data()
 {
     QTest::addColumn<bool>("terminalRunsOffscreen");
-    QTest::newRow("terminal runs without a window") << true;
-    QTest::newRow("terminal cannot start") << false;
+    QTest::addColumn<bool>("tempSetEmpty");
+    QTest::newRow("terminal runs without a window, temp not set") << true << false;
+    QTest::newRow("terminal cannot start, temp empty") << false << true;
 }
 
 void tst_Launcher::withoutADisplayFollowsTheTerminalsProcess()
 {
     QFETCH(bool, terminalRunsOffscreen);
+    QFETCH(bool, tempSetEmpty);
+    QTemporaryDir platformTemp;
+    QVERIFY(platformTemp.isValid());
     QProcessEnvironment environment = this->environment();
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     if (terminalRunsOffscreen)
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.remove("temp");
+    if (tempSetEmpty)
+        environment.insert("temp", QString());
+    environment.insert("TMPDIR", platformTemp.path());
+    const QString folder = privateFolderIn(platformTemp.path());
 
     SoloRun solo(environment, m_work->path());
     if (terminalRunsOffscreen) {
         QTRY_VERIFY_WITH_TIMEOUT(!solo.terminals().isEmpty(), startTimeoutMs);
         QTest::qWait(1000); // several ticks without a window to find
         QVERIFY(solo.isRunning());
-        verifyFilesAreTheBuilds(privateFolder());
+        verifyFilesAreTheBuilds(folder);
         ::kill(pid_t(solo.terminals().value(0)), SIGTERM);
     }
     QVERIFY(solo.hasEnded(startTimeoutMs));
     QCOMPARE(solo.exitCode(), 0);
-    QCOMPARE(entriesOf(privateFolder()), QStringList());
+    QVERIFY(QFile::exists(folder) && !QFile::exists(privateFolder()));
+    QCOMPARE(entriesOf(folder), QStringList());
 }
 
-QTEST_GUILESS_MAIN(tst_Launcher)
+QTEST_MAIN(tst_Launcher)
 #include "tst_launcher.moc"

@@ -7,16 +7,37 @@
 #include <QSet>
 #include <QTest>
 
+#include <zstd.h>
+
 using namespace launchernames;
 
 namespace {
 
-const QByteArray terminalBytes("\x7f"
-                               "ELF terminal",
-                               13);
-const QByteArray controlBytes("\x7f"
-                              "ELF control",
-                              12);
+const std::string terminalBytes = "\177ELF terminal";
+const std::string controlBytes = "\177ELF control";
+const std::string libraryBytes = "\177ELF library";
+const std::string pluginBytes = "\177ELF plugin";
+
+// One zstd frame stating its size and checksumming its bytes, as the build makes them.
+std::string frameOf(const std::string &bytes)
+{
+    std::string frame(ZSTD_compressBound(bytes.size()), '\0');
+    ZSTD_CCtx *context = ZSTD_createCCtx();
+    ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
+    frame.resize(ZSTD_compress2(context, frame.data(), frame.size(), bytes.data(), bytes.size()));
+    ZSTD_freeCCtx(context);
+    return frame;
+}
+
+const std::string libraryFrame = frameOf(libraryBytes);
+const std::string pluginFrame = frameOf(pluginBytes);
+const carriedfiles::RuntimeFile runtimeFiles[] = {{"libQt6Core.so.6", libraryFrame},
+                                                  {"plugins/platforms/libqxcb.so", pluginFrame}};
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 // A folder, a process and a display in memory; every operation is written
 // to the journal.
@@ -24,57 +45,62 @@ class FakePlatform : public WorkFolder, public TerminalStarter, public WindowFin
 {
 public:
     QStringList journal;
-    QMap<QString, QByteArray> files;
-    QSet<QString> held;    // files whose deletion fails
-    QSet<QString> foreign; // files present but not the user's own
+    QMap<QString, std::string> files;
+    QSet<QString> held; // files whose deletion fails
     bool creationFails = false;
     bool startFails = false;
     bool processEnded = false;
-    std::optional<QList<TitledWindow>> windows = QList<TitledWindow>{};
-    static constexpr qint64 terminalId = 4242;
+    bool otherLauncherInFolder = false;
+    std::optional<std::vector<TitledWindow>> windows = std::vector<TitledWindow>{};
+    static constexpr pid_t terminalId = 4242;
 
-    void removeMatching(const QString &pattern) override
+    void removeMatching(std::string_view pattern) override
     {
-        journal << "removeMatching " + pattern;
-        const QRegularExpression matcher(QRegularExpression::wildcardToRegularExpression(pattern));
+        journal << "removeMatching " + qs(pattern);
+        const QRegularExpression matcher(
+            QRegularExpression::wildcardToRegularExpression(qs(pattern)));
         for (const QString &name : files.keys()) {
             if (matcher.match(name).hasMatch() && !held.contains(name))
                 files.remove(name);
         }
     }
-    void remove(const QString &name) override
+    void remove(std::string_view name) override
     {
-        journal << "remove " + name;
-        if (!held.contains(name))
-            files.remove(name);
+        journal << "remove " + qs(name);
+        if (!held.contains(qs(name)))
+            files.remove(qs(name));
     }
-    bool exists(const QString &name) const override { return files.contains(name); }
-    bool create(const QString &name, QByteArrayView bytes, FileKind kind) override
+    void removeFolder(std::string_view name) override { journal << "removeFolder " + qs(name); }
+    bool exists(std::string_view name) const override { return files.contains(qs(name)); }
+    bool create(std::string_view name, Bytes bytes, FileKind kind) override
     {
         journal << QStringLiteral("create %1 %2")
-                       .arg(name, kind == FileKind::Program ? "program" : "data");
-        if (creationFails)
+                       .arg(qs(name), kind == FileKind::Program ? "program" : "data");
+        if (creationFails || files.contains(qs(name)))
             return false;
-        files.insert(name, bytes.toByteArray());
+        files.insert(qs(name), std::string(bytes));
         return true;
     }
-    bool holdsCopyOf(const QString &name, QByteArrayView bytes) const override
+    bool holdsCopyOf(std::string_view name, Bytes bytes) const override
     {
-        return files.contains(name) && !foreign.contains(name) && files.value(name) == bytes;
+        return files.contains(qs(name)) && files.value(qs(name)) == bytes;
     }
-    std::optional<qint64> start(const QString &fileName, QByteArrayView expected) override
+    bool lastToLeave() override { return !otherLauncherInFolder; }
+    std::optional<pid_t> start(std::string_view fileName, Bytes expected) override
     {
-        journal << "start " + fileName;
+        journal << "start " + qs(fileName);
         if (startFails || expected != terminalBytes)
             return std::nullopt;
         return terminalId;
     }
-    bool hasEnded(qint64 processId) override { return processId != terminalId || processEnded; }
-    std::optional<QList<TitledWindow>> find(const QString &title) override
+    bool hasEnded(pid_t processId) override { return processId != terminalId || processEnded; }
+    std::optional<std::vector<TitledWindow>> find(std::string_view title) override
     {
-        return title == titles::terminalWindow ? windows : QList<TitledWindow>{};
+        return title == titles::terminalWindow ? windows : std::vector<TitledWindow>{};
     }
 };
+
+const LaunchSteps::Carried carried{terminalBytes, controlBytes, runtimeFiles};
 
 } // namespace
 
@@ -84,12 +110,12 @@ class tst_LaunchSteps : public QObject
 
 private slots:
     void startUpClearsWritesAndStartsInOrder();
-    void startUpUsesHeldFilesUnchanged();
+    void startUpKeepsExactCopiesAndReplacesTheRuntimesOthers();
     void startUpStartsNothingItCannotVouchFor_data();
     void startUpStartsNothingItCannotVouchFor();
     void ticks_data();
     void ticks();
-    void endingDeletesTheControlFileThenTheTerminal();
+    void endingDeletesWhatItWroteUnlessAnotherLauncherStillWorks();
 };
 
 void tst_LaunchSteps::startUpClearsWritesAndStartsInOrder()
@@ -97,77 +123,86 @@ void tst_LaunchSteps::startUpClearsWritesAndStartsInOrder()
     FakePlatform platform;
     platform.files.insert("DravikVarnicaV1.0.exe", "old");
     platform.files.insert(controlFileName, "old control");
-    LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes});
+    LaunchSteps steps(platform, platform, platform, carried);
     steps.startUp();
 
-    QCOMPARE(platform.journal,
-             QStringList({"removeMatching DravikVarnica*.exe", "remove mscomm32.ocx",
-                          "create DravikVarnicaV1.2.exe program", "create mscomm32.ocx data",
-                          "start DravikVarnicaV1.2.exe"}));
-    QCOMPARE(platform.files.keys(), QStringList({"DravikVarnicaV1.2.exe", "mscomm32.ocx"}));
-    QCOMPARE(platform.files.value(terminalFileName), terminalBytes);
-    QCOMPARE(platform.files.value(controlFileName), controlBytes);
+    QCOMPARE(
+        platform.journal,
+        QStringList({"removeMatching DravikVarnica*.exe", "remove mscomm32.ocx",
+                     "create DravikVarnicaV1.2.exe program", "create mscomm32.ocx data",
+                     "remove libQt6Core.so.6", "create libQt6Core.so.6 data",
+                     "remove plugins/platforms/libqxcb.so",
+                     "create plugins/platforms/libqxcb.so data", "start DravikVarnicaV1.2.exe"}));
+    QVERIFY(platform.files == (QMap<QString, std::string>{
+                                  {terminalFileName, terminalBytes},
+                                  {controlFileName, controlBytes},
+                                  {"libQt6Core.so.6", libraryBytes},
+                                  {"plugins/platforms/libqxcb.so", pluginBytes}})); // unpacked
     QVERIFY(steps.terminalStarted());
-    QCOMPARE(steps.exitCode(), 0);
 }
 
-void tst_LaunchSteps::startUpUsesHeldFilesUnchanged()
+// What a terminal that still runs holds stays: its own two files (their
+// deletion fails) and run-time files that are exactly the carried ones.
+void tst_LaunchSteps::startUpKeepsExactCopiesAndReplacesTheRuntimesOthers()
 {
     FakePlatform platform;
     platform.files.insert(terminalFileName, terminalBytes);
     platform.files.insert(controlFileName, controlBytes);
+    platform.files.insert("libQt6Core.so.6", libraryBytes);
+    platform.files.insert("plugins/platforms/libqxcb.so", "another version");
     platform.held = {terminalFileName, controlFileName};
-    LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes});
+    LaunchSteps steps(platform, platform, platform, carried);
     steps.startUp();
 
-    QVERIFY(!platform.journal.join(' ').contains("create"));
+    const QString journal = platform.journal.join(", ");
+    QVERIFY(!journal.contains("create DravikVarnicaV1.2.exe") && !journal.contains("libQt6Core"));
+    QVERIFY(journal.contains("remove plugins/platforms/libqxcb.so, "
+                             "create plugins/platforms/libqxcb.so data"));
+    QCOMPARE(platform.files.value("plugins/platforms/libqxcb.so"), pluginBytes);
     QCOMPARE(platform.journal.last(), "start DravikVarnicaV1.2.exe");
 }
 
+// A file that survived the clean-up but is not exactly the carried one
+// (other bytes, or not the user's own: the folder tells) is never used.
 void tst_LaunchSteps::startUpStartsNothingItCannotVouchFor_data()
 {
-    QTest::addColumn<QString>("heldFile");
-    QTest::addColumn<QByteArray>("heldBytes");
-    QTest::addColumn<bool>("heldFileForeign");
-    QTest::addColumn<bool>("creationFails");
-    QTest::addColumn<bool>("startFails");
-
-    QTest::newRow("held terminal of other bytes")
-        << terminalFileName << QByteArray("planted") << false << false << false;
-    QTest::newRow("held control file of other bytes")
-        << controlFileName << QByteArray("planted") << false << false << false;
-    QTest::newRow("held terminal not the user's own")
-        << terminalFileName << terminalBytes << true << false << false;
-    QTest::newRow("files cannot be written") << QString() << QByteArray() << false << true << false;
-    QTest::newRow("program does not start") << QString() << QByteArray() << false << false << true;
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("held terminal not the carried one") << terminalFileName;
+    QTest::newRow("held control file not the carried one") << controlFileName;
+    QTest::newRow("files cannot be written") << "create";
+    QTest::newRow("program does not start") << "start";
+    QTest::newRow("run-time frame damaged") << "frame";
+    QTest::newRow("run-time frame cut short") << "short";
 }
 
 void tst_LaunchSteps::startUpStartsNothingItCannotVouchFor()
 {
-    QFETCH(QString, heldFile);
-    QFETCH(QByteArray, heldBytes);
-    QFETCH(bool, heldFileForeign);
-
+    QFETCH(QString, failure);
     FakePlatform platform;
-    if (!heldFile.isEmpty()) {
-        platform.files.insert(heldFile, heldBytes);
-        platform.held.insert(heldFile);
-        if (heldFileForeign)
-            platform.foreign.insert(heldFile);
+    const bool held = failure.contains('.');
+    if (held) {
+        platform.files.insert(failure, "planted");
+        platform.held.insert(failure);
     }
-    QFETCH(bool, creationFails);
-    QFETCH(bool, startFails);
-    platform.creationFails = creationFails;
-    platform.startFails = startFails;
-    LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes});
+    platform.creationFails = failure == "create";
+    platform.startFails = failure == "start";
+    std::string frame = pluginFrame;
+    if (failure == "frame")
+        frame[frame.size() / 2] = char(frame[frame.size() / 2] ^ 0x20);
+    else if (failure == "short")
+        frame.pop_back();
+    const carriedfiles::RuntimeFile runtime[] = {runtimeFiles[0], {runtimeFiles[1].path, frame}};
+    LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes, runtime});
     steps.startUp();
 
     QVERIFY(!steps.terminalStarted());
     QCOMPARE(steps.exitCode(), 1);
+    if (failure == "frame" || failure == "short")
+        QVERIFY(!platform.files.contains("plugins/platforms/libqxcb.so"));
     // With nothing running there is nothing to wait for.
     QVERIFY(steps.tick());
-    if (!heldFile.isEmpty())
-        QCOMPARE(platform.files.value(heldFile), heldBytes); // never overwritten
+    if (held)
+        QCOMPARE(platform.files.value(failure), "planted"); // never overwritten
 }
 
 // Each tick is written as what the display shows ("own": the started
@@ -196,7 +231,7 @@ void tst_LaunchSteps::ticks()
     QFETCH(int, endingTick);
 
     FakePlatform platform;
-    LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes});
+    LaunchSteps steps(platform, platform, platform, carried);
     steps.startUp();
     for (int i = 0; i < ticks.size(); ++i) {
         const QString display = ticks[i].section('+', 0, 0);
@@ -204,9 +239,9 @@ void tst_LaunchSteps::ticks()
         if (display == "no display")
             platform.windows = std::nullopt;
         else if (display == "none")
-            platform.windows = QList<TitledWindow>{};
+            platform.windows = std::vector<TitledWindow>{};
         else
-            platform.windows = QList<TitledWindow>{
+            platform.windows = std::vector<TitledWindow>{
                 {7, display == "own" ? FakePlatform::terminalId : FakePlatform::terminalId + 1}};
 
         const bool ends = steps.tick();
@@ -218,19 +253,28 @@ void tst_LaunchSteps::ticks()
     QCOMPARE(endingTick, -1);
 }
 
-void tst_LaunchSteps::endingDeletesTheControlFileThenTheTerminal()
+void tst_LaunchSteps::endingDeletesWhatItWroteUnlessAnotherLauncherStillWorks()
 {
     FakePlatform platform;
-    LaunchSteps steps(platform, platform, platform, {terminalBytes, controlBytes});
+    LaunchSteps steps(platform, platform, platform, carried);
     steps.startUp();
     platform.files.insert("DravikVarnicaV1.0.exe", "copy of another start");
-    platform.journal.clear();
     platform.processEnded = true;
+    platform.otherLauncherInFolder = true;
+    platform.journal.clear();
 
+    // Another launcher's terminal may still be loading the files.
     QVERIFY(steps.tick());
+    QCOMPARE(platform.journal, QStringList());
+
+    LaunchSteps last(platform, platform, platform, carried);
+    platform.otherLauncherInFolder = false;
+    QVERIFY(last.tick());
     QCOMPARE(platform.journal,
-             QStringList({"remove mscomm32.ocx", "remove DravikVarnicaV1.2.exe"}));
-    QVERIFY(platform.files.contains("DravikVarnicaV1.0.exe")); // the exact name, not the pattern
+             QStringList({"remove mscomm32.ocx", "remove DravikVarnicaV1.2.exe",
+                          "remove libQt6Core.so.6", "remove plugins/platforms/libqxcb.so",
+                          "removeFolder plugins/platforms", "removeFolder plugins"}));
+    QCOMPARE(platform.files.keys(), QStringList{"DravikVarnicaV1.0.exe"}); // the exact names only
 }
 
 QTEST_APPLESS_MAIN(tst_LaunchSteps)

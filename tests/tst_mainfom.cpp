@@ -18,11 +18,15 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 
@@ -43,6 +47,95 @@ QString captionOf(const QWidget *widget)
     return QString();
 }
 
+QString whereIs(const QWidget *control, const QString &caption)
+{
+    return QStringLiteral("%1 \"%2\" in %3 %4px")
+        .arg(control->objectName(), caption, QFontInfo(control->font()).family())
+        .arg(QFontInfo(control->font()).pixelSize());
+}
+
+QRect caretOf(QLineEdit *edit)
+{
+    return edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+}
+
+// An edit box shows its text whole, from its first character to its last,
+// even after a longer text had it scrolled: `show` puts the text in.
+void verifyEditShowsWhole(const QWidget *control, QLineEdit *edit,
+                          const std::function<void()> &show)
+{
+    edit->setText(QString());
+    edit->grab(); // lays the text out as painting does
+    const QRect home = caretOf(edit);
+    edit->setText(QString(40, u'8'));
+    edit->end(false);
+    edit->grab();
+    show();
+    edit->end(false);
+    edit->grab();
+    const QRect atEnd = caretOf(edit);
+    edit->home(false); // no painting in between: the scroll stays
+    const QString where = whereIs(control, edit->text());
+    QVERIFY2(caretOf(edit) == home, qPrintable(where + u" is scrolled"_qs));
+    QVERIFY2(atEnd.center().x() < edit->width(), qPrintable(where + u" runs past the end"_qs));
+    QStyleOptionFrame frame;
+    frame.initFrom(edit);
+    frame.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &frame, edit);
+    QVERIFY2(QFontMetrics(edit->font()).height() <= contents.height(),
+             qPrintable(where + u" has taller lines"_qs));
+}
+
+// A caption shows whole: its lines no taller and its text no wider than the
+// room the control leaves it where the style draws it, a tick box whole,
+// a label clear of its neighbours and inside its container.
+void verifyCaptionShowsWhole(QWidget *control, const QString &caption)
+{
+    QRect room;
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        for (int i = 0; i < combo->count(); ++i)
+            verifyEditShowsWhole(combo, combo->lineEdit(), [&] { combo->setCurrentIndex(i); });
+        return;
+    }
+    if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+        verifyEditShowsWhole(edit, edit, [&] { edit->setText(caption); });
+        return;
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+        button->setText(caption);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = caption;
+        const QStyle *style = button->style();
+        const bool checkBox = qobject_cast<QCheckBox *>(button);
+        if (checkBox) {
+            const QRect tickBox =
+                style->subElementRect(QStyle::SE_CheckBoxIndicator, &option, button);
+            QVERIFY2(button->rect().contains(tickBox), qPrintable(whereIs(control, caption)));
+        }
+        room = style->subElementRect(checkBox ? QStyle::SE_CheckBoxContents
+                                              : QStyle::SE_PushButtonContents,
+                                     &option, button);
+    } else if (auto *label = qobject_cast<AutoSizeLabel *>(control)) {
+        label->setText(caption);
+        room = label->contentsRect();
+        QWidget *container = label->parentWidget();
+        const QRect bounds = container->isWindow() ? container->rect() : container->contentsRect();
+        QVERIFY2(bounds.contains(label->geometry()), qPrintable(whereIs(control, caption)));
+        for (const QWidget *other :
+             container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(other == label || !other->geometry().intersects(label->geometry()),
+                     qPrintable(whereIs(control, caption) + u" meets "_qs + other->objectName()));
+        }
+    } else {
+        return; // frames, boxes and the bar: no caption of their own
+    }
+    const QSize text = QFontMetrics(control->font()).size(Qt::TextShowMnemonic, caption);
+    QVERIFY2(text.width() <= room.width() && text.height() <= room.height(),
+             qPrintable(whereIs(control, caption)));
+}
+
 } // namespace
 
 class tst_MainFom : public QObject
@@ -58,7 +151,6 @@ private slots:
     void frontControlsCoverTheOnesBehind();
     void windowAtStart();
     void initialState();
-    void labelsShowWholeAtStartSize();
     void comboBoxesOfferTheirItems();
     void focusMovesInTabOrder();
     void iconIsDrawnWithTransparency_data();
@@ -95,27 +187,30 @@ void tst_MainFom::controlTable_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("geometry"); // twips: left, top, width, height
+    QTest::addColumn<QRect>("geometry");       // twips: left, top, width, height
+    QTest::addColumn<int>("pixels");           // the Song face's size for the caption
+    QTest::addColumn<QString>("laterCaption"); // the longest caption shown later
 
     const auto row = [](const char *name, const char *container, const QString &caption, int l,
-                        int t, int w, int h) {
+                        int t, int w, int h, int pixels = 12, const QString &later = {}) {
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(container)
-                            << caption << QRect(l, t, w, h);
+                            << caption << QRect(l, t, w, h) << pixels
+                            << (later.isEmpty() ? caption : later);
     };
     row("StaFra", "MainFom", "", 60, 5340, 2835, 495);
     row("ClearCmd", "StaFra", "清零", 2160, 120, 615, 315);
-    row("TXLab", "StaFra", "0", 1380, 180, 90, 180);
-    row("RXLab", "StaFra", "0", 360, 180, 90, 180);
+    row("TXLab", "StaFra", "0", 1380, 180, 90, 180, 12, "888888888888");
+    row("RXLab", "StaFra", "0", 360, 180, 90, 180, 12, "888888888888");
     row("SLab", "StaFra", "TX:", 1080, 180, 270, 180);
     row("RLab", "StaFra", "RX:", 60, 180, 270, 180);
     row("CLSChk", "MainFom", "自动清空", 240, 3120, 1155, 255);
-    row("SCmd", "MainFom", "发送(&S)", 3960, 5100, 1755, 555);
+    row("SCmd", "MainFom", "发送(&S)", 3960, 5100, 1755, 555, 12, "停止自动发送(&S)");
     row("R16Chk", "MainFom", "16进制显示", 240, 2820, 1275, 255);
     row("SFra", "MainFom", "发送", 60, 3900, 1695, 1455);
     row("AutoSTxt", "SFra", "1000", 120, 1080, 1215, 270);
     row("AutoSChk", "SFra", "自动发送", 180, 540, 1035, 255);
     row("S16Chk", "SFra", "16进制发送", 180, 240, 1215, 255);
-    row("msLab", "SFra", "ms", 1380, 1080, 240, 240);
+    row("msLab", "SFra", "ms", 1380, 1080, 240, 240, 16);
     row("SAutoLab", "SFra", "自动发送周期：", 120, 840, 1260, 180);
     row("CLSCmd", "MainFom", "清除接收区(&C)", 180, 3420, 1455, 315);
     row("OntopChk", "MainFom", "本程序总在最前", 1860, 5100, 1575, 195);
@@ -139,7 +234,7 @@ void tst_MainFom::controlTable_data()
     row("GZCmd", "GZFra", "汉字接收更正", 60, 120, 1395, 315);
     row("GZChk", "GZFra", "自动更正", 240, 480, 1095, 195);
     row("TXTSol", "MainFom", "", 1860, 120, 5535, 4935);
-    row("dravikZZlab", "MainFom", "Dravik制作", 3000, 5460, 840, 210);
+    row("dravikZZlab", "MainFom", "Dravik制作", 3000, 5460, 840, 210, 14);
 }
 
 void tst_MainFom::controlTable()
@@ -148,6 +243,8 @@ void tst_MainFom::controlTable()
     QFETCH(QString, container);
     QFETCH(QString, caption);
     QFETCH(QRect, geometry);
+    QFETCH(int, pixels);
+    QFETCH(QString, laterCaption);
 
     auto *control = m_window->findChild<QWidget *>(name);
     QVERIFY2(control, qPrintable(name));
@@ -162,6 +259,18 @@ void tst_MainFom::controlTable()
     } else {
         QCOMPARE(actual, geometry);
     }
+
+    // In the Song face where it is installed, and whole at its place.
+    if (QFontDatabase::hasFamily(QStringLiteral("AR PL UMing CN")) && !caption.isEmpty() &&
+        !qobject_cast<QGroupBox *>(control)) {
+        const QFontInfo font(control->font());
+        QCOMPARE(font.family(), QStringLiteral("AR PL UMing CN"));
+        QCOMPARE(font.pixelSize(), pixels);
+        // Only the maker's label is wider than the room before the send button.
+        if (name != u"dravikZZlab"_qs)
+            QVERIFY(control->font().stretch() % QFont::Unstretched == 0); // 0: not set
+    }
+    verifyCaptionShowsWhole(control, laterCaption);
 }
 
 void tst_MainFom::frontControlsCoverTheOnesBehind()
@@ -213,35 +322,11 @@ void tst_MainFom::initialState()
     QCOMPARE(w.TXTSol->minimum(), 270);
     QCOMPARE(w.TXTSol->maximum(), 4665);
     QCOMPARE(w.TXTSol->value(), 3825);
-    for (const AutoSizeLabel *label : {w.msLab, static_cast<AutoSizeLabel *>(w.dravikZZlab)})
-        QVERIFY(label->font().families().contains(QStringLiteral("宋体")));
     QVERIFY(!w.msLab->font().bold() && !w.dravikZZlab->font().bold());
     QVERIFY(w.RTxt->text().isEmpty());
     QVERIFY(w.STxt->text().startsWith(QStringLiteral(">-")));
     QVERIFY(w.STxt->text().endsWith(QStringLiteral("-<\r\n")));
     QVERIFY(w.STxt->text().contains(QStringLiteral(".example")));
-}
-
-// The counter strip, "ms" and the maker's label show whole at the start size:
-// inside the window and their frames, a 12-digit count ending before the
-// control to its right, the maker's label clear of the send button in front
-// of it. A short count keeps the strip's full-width font.
-void tst_MainFom::labelsShowWholeAtStartSize()
-{
-    MainFom &w = *m_window;
-    QCOMPARE(w.RXLab->font().stretch(), int(QFont::Unstretched));
-    w.RXLab->setText(QStringLiteral("888888888888"));
-    w.TXLab->setText(QStringLiteral("888888888888"));
-    for (const AutoSizeLabel *label :
-         {w.RLab, w.RXLab, w.SLab, w.TXLab, w.msLab, static_cast<AutoSizeLabel *>(w.dravikZZlab)}) {
-        const QRect inWindow(label->mapTo(&w, QPoint(0, 0)), label->size());
-        QVERIFY2(w.rect().contains(inWindow), qPrintable(label->objectName()));
-        QVERIFY2(label->parentWidget()->contentsRect().contains(label->geometry()),
-                 qPrintable(label->objectName()));
-    }
-    QVERIFY(w.RXLab->geometry().right() < w.SLab->x());
-    QVERIFY(w.TXLab->geometry().right() < w.ClearCmd->x());
-    QVERIFY(w.dravikZZlab->geometry().right() < w.SCmd->x());
 }
 
 void tst_MainFom::comboBoxesOfferTheirItems()

@@ -1,21 +1,32 @@
 #include "serial/commerror.h"
 #include "serial/mscomm.h"
 #include "serial/portlock.h"
+#include "tests/support/lineholder.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/raisederror.h"
 #include "tests/support/testcatalog.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+const char *const openAsSecondInstanceFlag = "--open-as-second-instance";
+// The child plays a device on a pseudo-terminal: it holds both sides of the
+// line until its input closes.
+const char *const playDeviceFlag = "--play-device";
 
 // A process id that was alive a moment ago and is not now.
 qint64 deadProcessId()
@@ -49,14 +60,23 @@ QByteArray lockContent(const QByteArray &format, qint64 pid)
     return QByteArray(); // empty
 }
 
-int openingError(MSComm &comm)
+RaisedError openingError(MSComm &comm)
 {
     return errorRaisedBy([&] {
-               comm.setCommPort(1);
-               comm.setSettings(QStringLiteral("4800,N,8,1"));
-               comm.setPortOpen(true);
-           })
-        .number;
+        comm.setCommPort(1);
+        comm.setSettings(QStringLiteral("4800,N,8,1"));
+        comm.setPortOpen(true);
+    });
+}
+
+// Whether a lock file for the device is where QSerialPort and others put theirs.
+bool lockedInSystemFolders(const QString &device)
+{
+    for (const QString &folder : portlock::systemLockFolders())
+        for (const QString &name : portlock::lockNames(device))
+            if (QFile::exists(QDir(folder).filePath(name)))
+                return true;
+    return false;
 }
 
 } // namespace
@@ -71,6 +91,10 @@ private slots:
     void honoursLiveLocksAndClearsStaleOnes_data();
     void honoursLiveLocksAndClearsStaleOnes();
     void namesLocksAfterTheDeviceAndItsTarget();
+    void refusesALineInUseUntouched_data();
+    void refusesALineInUseUntouched();
+    void holdsTheOpenLineUntilItCloses();
+    void opensALineWhoseFarEndHoldsIt();
 
 private:
     QProcess m_liveHolder;
@@ -135,7 +159,7 @@ void tst_PortLock::honoursLiveLocksAndClearsStaleOnes()
     MSComm comm;
     comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
     comm.setLockFolders({lockFolder.path()});
-    const int error = openingError(comm);
+    const int error = openingError(comm).number;
 
     if (holds) {
         QCOMPARE(error, int(CommError::PortAlreadyOpen));
@@ -165,5 +189,125 @@ void tst_PortLock::namesLocksAfterTheDeviceAndItsTarget()
     QCOMPARE(names[1], QStringLiteral("LCK..") + line.devicePath().mid(5).replace(u'/', u'_'));
 }
 
-QTEST_GUILESS_MAIN(tst_PortLock)
+void tst_PortLock::refusesALineInUseUntouched_data()
+{
+    QTest::addColumn<bool>("withFlock");
+    QTest::newRow("open, no lock") << false;
+    QTest::newRow("open and flocked") << true;
+}
+
+// A line that another program uses is refused before anything is done to it:
+// its settings stay, no descriptor or lock file of ours is left, and the
+// description says how it is held and by which process.
+void tst_PortLock::refusesALineInUseUntouched()
+{
+    QFETCH(bool, withFlock);
+    PtyPair line;
+    QProcess holder;
+    QVERIFY(startHolding(holder, line.devicePath(), withFlock));
+    const termios before = line.deviceAttributes();
+    const int ours = descriptorsOn(line.devicePath());
+
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    const RaisedError error = openingError(comm); // at 4800 baud, not the line's 38400
+    QCOMPARE(error.number, int(CommError::PortAlreadyOpen));
+    QVERIFY2(error.description.contains(QString::number(holder.processId())) &&
+                 error.description.contains(u"flock") == withFlock,
+             qPrintable(error.description));
+    QVERIFY(!comm.portOpen());
+    QCOMPARE(descriptorsOn(line.devicePath()), ours);
+    QCOMPARE(line.deviceAttributes().c_cflag, before.c_cflag);
+    QVERIFY(!lockedInSystemFolders(line.devicePath()));
+
+    holder.kill();
+    QVERIFY(holder.waitForFinished());
+    QCOMPARE(openingError(comm).number, 0);
+}
+
+// While open, the line is held in each way other programs look, so a second
+// instance of the terminal is refused and flock() fails for others; closing
+// lets go of all of them.
+void tst_PortLock::holdsTheOpenLineUntilItCloses()
+{
+    PtyPair line;
+    MSComm comm;
+    comm.setPortCatalog(TestCatalog::of({line.devicePath()}));
+    QCOMPARE(openingError(comm).number, 0);
+    const auto othersMayFlock = [&] {
+        return QProcess::execute(QStringLiteral("flock"), {QStringLiteral("-n"), line.devicePath(),
+                                                           QStringLiteral("true")}) == 0;
+    };
+    const auto exclusive = [&] {
+        // Others are refused with EBUSY; root may open it all the same, to ask.
+        const int descriptor = ::open(QFile::encodeName(line.devicePath()).constData(),
+                                      O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (descriptor < 0)
+            return errno == EBUSY;
+        int on = 0;
+        const bool asked = ::ioctl(descriptor, TIOCGEXCL, &on) == 0;
+        ::close(descriptor);
+        return asked && on != 0;
+    };
+    QVERIFY(!othersMayFlock());
+    QVERIFY(exclusive());
+    QVERIFY(lockedInSystemFolders(line.devicePath()));
+    const tcflag_t settings = line.deviceAttributes().c_cflag;
+
+    QProcess second;
+    second.start(QCoreApplication::applicationFilePath(),
+                 {QLatin1String(openAsSecondInstanceFlag), line.devicePath()});
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.readAllStandardOutput().trimmed(),
+             QByteArray::number(CommError::PortAlreadyOpen));
+    QCOMPARE(line.deviceAttributes().c_cflag, settings);
+    QVERIFY(line.write("still ours"));
+    QByteArray received;
+    QTRY_COMPARE(received += comm.input(), QByteArray("still ours"));
+
+    comm.setPortOpen(false);
+    QVERIFY(othersMayFlock());
+    QVERIFY(!exclusive());
+    QVERIFY(!lockedInSystemFolders(line.devicePath()));
+}
+
+// A program that plays the device on a pseudo-terminal holds its master side,
+// and often the terminal side too so that the line stays up between users:
+// it is the far end of the line, not another user of it.
+void tst_PortLock::opensALineWhoseFarEndHoldsIt()
+{
+    QProcess device;
+    device.start(QCoreApplication::applicationFilePath(), {QLatin1String(playDeviceFlag)});
+    QVERIFY(device.waitForReadyRead(10000));
+    MSComm comm;
+    comm.setPortCatalog(
+        TestCatalog::of({QString::fromLocal8Bit(device.readAllStandardOutput().trimmed())}));
+    QCOMPARE(openingError(comm).number, 0);
+    comm.setPortOpen(false);
+    device.closeWriteChannel();
+    QVERIFY(device.waitForFinished());
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], openAsSecondInstanceFlag) == 0) {
+        MSComm comm;
+        comm.setPortCatalog(TestCatalog::of({QString::fromLocal8Bit(argv[2])}));
+        std::printf("%d\n", openingError(comm).number);
+        return 0;
+    }
+    if (argc == 2 && qstrcmp(argv[1], playDeviceFlag) == 0) {
+        const PtyPair line;
+        std::printf("%s\n", qPrintable(line.devicePath()));
+        std::fflush(stdout);
+        char ignored = 0;
+        while (::read(STDIN_FILENO, &ignored, 1) > 0) {
+        }
+        return 0;
+    }
+    tst_PortLock test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_portlock.moc"

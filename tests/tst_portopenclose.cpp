@@ -1,6 +1,7 @@
 #include "send/intervaltimer.h"
 #include "serial/mscomm.h"
 #include "serial/portlock.h"
+#include "tests/support/lineholder.h"
 #include "tests/support/terminalonline.h"
 #include "window/autosizelabel.h"
 #include "window/controlcolor.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -180,19 +180,23 @@ void tst_PortOpenClose::typedTextFallsBackToTheDefaultItem()
 
 void tst_PortOpenClose::portHeldElsewhereIsReportedAsOccupied()
 {
-    QSerialPort holder(terminal->line.devicePath());
-    QVERIFY(holder.open(QIODevice::ReadWrite));
+    // Another program has the line open and flocked: nothing of ours stays on it.
+    QProcess holder;
+    QVERIFY(startHolding(holder, terminal->line.devicePath(), true));
+    const int ours = descriptorsOn(terminal->line.devicePath());
     w->OCCOMCmd->click();
     QCOMPARE(terminal->dialogs.shown.size(), 1);
     QCOMPARE(terminal->dialogs.shown[0].kind, QStringLiteral("warning"));
     QCOMPARE(terminal->dialogs.shown[0].caption, QStringLiteral("Varnica"));
     QCOMPARE(terminal->dialogs.shown[0].text, QStringLiteral("此串口被占用   "));
     expectClosed();
+    QCOMPARE(descriptorsOn(terminal->line.devicePath()), ours);
     // What was written before the failure stays: the boxes show their defaults.
     QCOMPARE(w->COMCom->currentIndex(), 0);
 
     // Once the other program lets go the same click opens it.
-    holder.close();
+    holder.kill();
+    QVERIFY(holder.waitForFinished());
     w->OCCOMCmd->click();
     QVERIFY(w->MSComm1->portOpen());
     w->OCCOMCmd->click();

@@ -12,9 +12,7 @@
 namespace {
 
 constexpr uid_t nobody = 65534;
-const QByteArray carried("\x7f"
-                         "ELF carried bytes\n",
-                         19);
+const std::string carried = "\177ELF carried bytes\n";
 
 bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions permissions)
 {
@@ -54,7 +52,15 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> m_root;
-    QString privatePath() const { return m_root->filePath(PrivateFolder::nameFor(::geteuid())); }
+    std::string root() const { return m_root->path().toStdString(); }
+    QString privatePath() const
+    {
+        return m_root->filePath(QString::fromStdString(PrivateFolder::nameFor(::geteuid())));
+    }
+    static QString pathOf(const std::unique_ptr<PrivateFolder> &folder, const char *name)
+    {
+        return QString::fromStdString(folder->filePath(name));
+    }
 };
 
 void tst_PrivateFolder::init()
@@ -65,23 +71,24 @@ void tst_PrivateFolder::init()
 
 void tst_PrivateFolder::temporaryRootPrefersTempThenThePlatformFolder_data()
 {
-    QTest::addColumn<QStringList>("variables"); // name=value
-    QTest::addColumn<QString>("root");
+    QTest::addColumn<QByteArray>("temp"); // a null array: not set
+    QTest::addColumn<QByteArray>("tmpdir");
+    QTest::addColumn<QByteArray>("root");
 
-    QTest::newRow("temp set") << QStringList{"temp=/data/t", "TMPDIR=/x"} << "/data/t";
-    QTest::newRow("temp empty") << QStringList{"temp=", "TMPDIR=/x"} << "/x";
-    QTest::newRow("temp unset") << QStringList{"TMPDIR=/x"} << "/x";
-    QTest::newRow("nothing set") << QStringList{} << "/tmp";
-    QTest::newRow("TMPDIR empty") << QStringList{"TMPDIR="} << "/tmp";
+    QTest::newRow("temp set") << QByteArray("/data/t") << QByteArray("/x") << QByteArray("/data/t");
+    QTest::newRow("temp empty") << QByteArray("") << QByteArray("/x") << QByteArray("/x");
+    QTest::newRow("temp unset") << QByteArray() << QByteArray("/x") << QByteArray("/x");
+    QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray("/tmp");
+    QTest::newRow("TMPDIR empty") << QByteArray() << QByteArray("") << QByteArray("/tmp");
 }
 
 void tst_PrivateFolder::temporaryRootPrefersTempThenThePlatformFolder()
 {
-    QFETCH(QStringList, variables);
-    QProcessEnvironment environment;
-    for (const QString &variable : variables)
-        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
-    QTEST(temporaryRoot(environment), "root");
+    QFETCH(QByteArray, temp);
+    QFETCH(QByteArray, tmpdir);
+    QTEST(QByteArray::fromStdString(temporaryRoot(temp.isNull() ? nullptr : temp.constData(),
+                                                  tmpdir.isNull() ? nullptr : tmpdir.constData())),
+          "root");
 }
 
 void tst_PrivateFolder::opensItsOwnFolderShutToOthers_data()
@@ -97,13 +104,20 @@ void tst_PrivateFolder::opensItsOwnFolderShutToOthers()
     QFETCH(int, mask);
     {
         const UmaskScope scope{mode_t(mask)};
-        const auto folder = PrivateFolder::open(m_root->path());
+        const auto folder = PrivateFolder::open(root());
         QVERIFY(folder);
-        QCOMPARE(folder->path(), privatePath());
-        QCOMPARE(folder->filePath("a.exe"), privatePath() + "/a.exe");
+        QCOMPARE(QString::fromStdString(folder->path()), privatePath());
+        QCOMPARE(pathOf(folder, "a.exe"), privatePath() + "/a.exe");
     }
     QCOMPARE(modeOf(privatePath()), mode_t(0700));
-    QVERIFY(PrivateFolder::open(m_root->path())); // used again as it is
+    // Used again as it is, by one launcher after another or by two at once:
+    // then the one that leaves last is told so.
+    const auto first = PrivateFolder::open(root());
+    auto second = PrivateFolder::open(root());
+    QVERIFY(first && second);
+    QVERIFY(!first->lastToLeave());
+    second.reset();
+    QVERIFY(first->lastToLeave());
 }
 
 void tst_PrivateFolder::refusesAFolderItCannotTrust_data()
@@ -127,13 +141,13 @@ void tst_PrivateFolder::refusesAFolderItCannotTrust()
         QFile::setPermissions(elsewhere, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(writeFile(elsewhere + "/DravikVarnicaV1.2.exe", "#!/bin/sh\n", QFile::ExeOwner));
 
-    QString root = m_root->path();
+    QString rootPath = m_root->path();
     if (kind == "link") {
         QVERIFY(QFile::link(elsewhere, privatePath()));
     } else if (kind == "file") {
         QVERIFY(writeFile(privatePath(), "x", QFile::ReadOwner));
     } else if (kind == "missing root") {
-        root = m_root->filePath("not-there");
+        rootPath = m_root->filePath("not-there");
     } else {
         QCOMPARE(::mkdir(path.constData(), 0700), 0);
         if (kind == "nobody") {
@@ -144,32 +158,48 @@ void tst_PrivateFolder::refusesAFolderItCannotTrust()
             QCOMPARE(::chmod(path.constData(), mode_t(kind.toInt(nullptr, 8))), 0);
         }
     }
-    QVERIFY(!PrivateFolder::open(root));
+    QVERIFY(!PrivateFolder::open(rootPath.toStdString()));
     QVERIFY(QFile::exists(elsewhere + "/DravikVarnicaV1.2.exe"));
 }
 
 void tst_PrivateFolder::createsFilesWithExactModesAndNeverOverSomething()
 {
     const UmaskScope scope{0777};
-    const auto folder = PrivateFolder::open(m_root->path());
+    const auto folder = PrivateFolder::open(root());
     QVERIFY(folder);
     QVERIFY(folder->create("p.exe", carried, WorkFolder::FileKind::Program));
     QVERIFY(folder->create("c.ocx", carried, WorkFolder::FileKind::Data));
-    QCOMPARE(modeOf(folder->filePath("p.exe")), mode_t(0700));
-    QCOMPARE(modeOf(folder->filePath("c.ocx")), mode_t(0600));
+    QVERIFY(folder->create("plugins/platforms/q.so", carried, WorkFolder::FileKind::Data));
+    QCOMPARE(modeOf(pathOf(folder, "p.exe")), mode_t(0700));
+    QCOMPARE(modeOf(pathOf(folder, "c.ocx")), mode_t(0600));
+    QCOMPARE(modeOf(pathOf(folder, "plugins")), mode_t(0700));
+    QCOMPARE(modeOf(pathOf(folder, "plugins/platforms")), mode_t(0700));
     QVERIFY(folder->holdsCopyOf("p.exe", carried));
+    QVERIFY(folder->holdsCopyOf("plugins/platforms/q.so", carried));
     QVERIFY(folder->exists("c.ocx"));
     QVERIFY(!folder->exists("other"));
 
     // Present already: left as it is.
     QVERIFY(!folder->create("p.exe", "other bytes", WorkFolder::FileKind::Program));
     QVERIFY(folder->holdsCopyOf("p.exe", carried));
-    // A link in the name's place is not followed, even when it leads nowhere yet.
+    // A link in the name's place, or in a folder's on its way, is not
+    // followed, even when it leads nowhere yet; nor is a way out of the folder.
     const QString target = m_root->filePath("target");
-    QVERIFY(QFile::link(target, folder->filePath("link.exe")));
+    QVERIFY(QFile::link(target, pathOf(folder, "link.exe")));
+    QVERIFY(QFile::link(target, pathOf(folder, "linked")));
     QVERIFY(folder->exists("link.exe"));
-    QVERIFY(!folder->create("link.exe", carried, WorkFolder::FileKind::Program));
+    for (const char *name : {"link.exe", "linked/q.so", "../escaped", "plugins//q.so"})
+        QVERIFY2(!folder->create(name, carried, WorkFolder::FileKind::Data), name);
     QVERIFY(!QFile::exists(target));
+    QVERIFY(!QFile::exists(m_root->filePath("escaped")));
+
+    // A folder goes once it is empty.
+    folder->removeFolder("plugins/platforms");
+    QVERIFY(folder->exists("plugins/platforms"));
+    folder->remove("plugins/platforms/q.so");
+    folder->removeFolder("plugins/platforms");
+    folder->removeFolder("plugins");
+    QVERIFY(!folder->exists("plugins"));
 }
 
 void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy_data()
@@ -191,12 +221,12 @@ void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy_data()
 void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy()
 {
     QFETCH(QString, kind);
-    const auto folder = PrivateFolder::open(m_root->path());
+    const auto folder = PrivateFolder::open(root());
     QVERIFY(folder);
-    const QString path = folder->filePath("t.exe");
+    const QString path = pathOf(folder, "t.exe");
     const QByteArray encodedPath = QFile::encodeName(path);
     const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    QByteArray bytes = carried;
+    QByteArray bytes = QByteArray::fromStdString(carried);
     if (kind == "changed")
         bytes[5] = 'X';
     else if (kind == "longer")
@@ -205,7 +235,7 @@ void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy()
         bytes.chop(1);
 
     if (kind == "link") {
-        QVERIFY(writeFile(m_root->filePath("copy"), carried, owner));
+        QVERIFY(writeFile(m_root->filePath("copy"), QByteArray::fromStdString(carried), owner));
         QVERIFY(QFile::link(m_root->filePath("copy"), path));
     } else if (kind == "folder") {
         QVERIFY(QDir().mkdir(path));
@@ -229,19 +259,20 @@ void tst_PrivateFolder::vouchesOnlyForItsOwnExactCopy()
 
 void tst_PrivateFolder::removesWhatMatchesThePatternOnly()
 {
-    const auto folder = PrivateFolder::open(m_root->path());
+    const auto folder = PrivateFolder::open(root());
     QVERIFY(folder);
+    const QString path = QString::fromStdString(folder->path());
     const QStringList matching{"DravikVarnicaV1.0.exe", "DravikVarnicaV1.2.exe",
                                "DravikVarnica.exe", "DravikVarnica 2.exe"};
     const QStringList others{"DravikVarnicaV1.2.exe.bak", "xDravikVarnica.exe",
                              "dravikvarnicaV1.0.exe", "DravikVarnicaV1.0.EXE", "mscomm32.ocx"};
     for (const QString &name : matching + others)
-        QVERIFY(writeFile(folder->filePath(name), "x", QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(writeFile(path + '/' + name, "x", QFile::ReadOwner | QFile::WriteOwner));
     // One that cannot be deleted does not stop the others.
-    QVERIFY(QDir().mkdir(folder->filePath("DravikVarnicaAFolder.exe")));
+    QVERIFY(QDir().mkdir(path + "/DravikVarnicaAFolder.exe"));
 
     folder->removeMatching("DravikVarnica*.exe");
-    QStringList left = QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QStringList left = QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     left.sort();
     QStringList expected = others + QStringList{"DravikVarnicaAFolder.exe"};
     expected.sort();

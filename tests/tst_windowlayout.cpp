@@ -29,7 +29,6 @@ private slots:
     void followsOuterSize_data();
     void followsOuterSize();
     void sendBoxTallerThanTheWindowAllows();
-    void boundaryPlacesBothBoxes();
 };
 
 void tst_WindowLayout::followsOuterSize_data()
@@ -126,22 +125,6 @@ void tst_WindowLayout::sendBoxTallerThanTheWindowAllows()
     const Placement regrown = windowlayout::placeForSize(placed, 7590, 7240);
     QCOMPARE(regrown.sendHeight, 4635);
     QCOMPARE(regrown.receiveHeight, 1240);
-}
-
-void tst_WindowLayout::boundaryPlacesBothBoxes()
-{
-    // Value, then the receive box's height, the send box's top and height.
-    const int cases[][4] = {
-        {3825, 3795, 3960, 1080}, {270, 240, 405, 4635}, {4665, 4635, 4800, 240}};
-    for (const auto &[value, receiveHeight, sendTop, sendHeight] : cases) {
-        Placement current = startPlacement();
-        current.barValue = value;
-        Placement expected = current;
-        expected.receiveHeight = receiveHeight;
-        expected.sendTop = sendTop;
-        expected.sendHeight = sendHeight;
-        QCOMPARE(windowlayout::placeForBoundary(current), expected);
-    }
 }
 
 QTEST_APPLESS_MAIN(tst_WindowLayout)

@@ -8,10 +8,12 @@
 
 namespace {
 
-QList<quint32> idsOf(const std::optional<QList<TitledWindow>> &windows)
+const QString terminalTitle = QString::fromUtf8(titles::terminalWindow);
+
+QList<quint32> idsOf(const std::optional<std::vector<TitledWindow>> &windows)
 {
     QList<quint32> ids;
-    for (const TitledWindow &window : windows.value_or(QList<TitledWindow>{}))
+    for (const TitledWindow &window : windows.value_or(std::vector<TitledWindow>{}))
         ids.append(window.id);
     return ids;
 }
@@ -34,17 +36,16 @@ void tst_WindowLookup::findsAQtWindowByItsExactTitle()
 {
     XcbWindowFinder finder;
     QVERIFY(finder.find(titles::terminalWindow));
-    QVERIFY(finder.find(titles::terminalWindow)->isEmpty());
+    QVERIFY(finder.find(titles::terminalWindow)->empty());
 
     QWindow window;
-    window.setTitle(titles::terminalWindow);
+    window.setTitle(terminalTitle);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const auto found = finder.find(titles::terminalWindow);
     QVERIFY(found);
-    QCOMPARE(found->size(), 1);
-    QCOMPARE(found->first().id, quint32(window.winId()));
-    QCOMPARE(found->first().processId, QCoreApplication::applicationPid());
+    QCOMPARE(idsOf(found), QList<quint32>{quint32(window.winId())});
+    QCOMPARE(found->front().processId, QCoreApplication::applicationPid());
 
     // A hidden window is still there; a destroyed one is not.
     window.hide();
@@ -57,9 +58,9 @@ void tst_WindowLookup::nearTitlesAreOtherWindows()
 {
     const QStringList nearTitles{
         QStringLiteral("Varnica Dravik制作：V1.2 2008-09-28 单文件版"), // one blank
-        titles::terminalWindow + ' ',
-        QString(titles::terminalWindow).replace(QStringLiteral("："), QStringLiteral(":")),
-        titles::terminalWindow.chopped(1),
+        terminalTitle + ' ',
+        QString(terminalTitle).replace(QStringLiteral("："), QStringLiteral(":")),
+        terminalTitle.chopped(1),
     };
     std::vector<std::unique_ptr<QWindow>> windows;
     for (const QString &title : nearTitles) {
@@ -72,7 +73,7 @@ void tst_WindowLookup::nearTitlesAreOtherWindows()
     XcbWindowFinder finder;
     QCOMPARE(idsOf(finder.find(titles::terminalWindow)), QList<quint32>());
     for (size_t i = 0; i < windows.size(); ++i)
-        QCOMPARE(idsOf(finder.find(nearTitles[int(i)])),
+        QCOMPARE(idsOf(finder.find(nearTitles[int(i)].toStdString())),
                  QList<quint32>{quint32(windows[i]->winId())});
 }
 
@@ -82,7 +83,7 @@ void tst_WindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
 {
     XWindows x;
     QVERIFY(x.isValid());
-    const QByteArray title = titles::terminalWindow.toUtf8();
+    const QByteArray title = titles::terminalWindow;
     const xcb_window_t inFrame = x.create(x.create(x.root()));
     const xcb_window_t inWrapper = x.create(x.create(x.create(x.root())));
     const xcb_window_t deep = x.create(x.create(x.create(x.create(x.root()))));
@@ -94,7 +95,7 @@ void tst_WindowLookup::findsClientWindowsInsideFramesAndInTheClientList()
     const auto found = finder.find(titles::terminalWindow);
     QVERIFY(found);
     QCOMPARE(idsOf(found), (QList<quint32>{inFrame, inWrapper}));
-    QCOMPARE(found->first().processId, 0); // these windows do not name their process
+    QCOMPARE(found->front().processId, 0); // these windows do not name their process
 
     x.setWindows(x.root(), "_NET_CLIENT_LIST", {deep});
     x.sync();
@@ -109,7 +110,7 @@ void tst_WindowLookup::readsWmNameAsLatin1OrUtf8()
     XWindows x;
     QVERIFY(x.isValid());
     const xcb_window_t utf8 = x.create(x.root());
-    x.setText(utf8, "WM_NAME", "UTF8_STRING", titles::terminalWindow.toUtf8());
+    x.setText(utf8, "WM_NAME", "UTF8_STRING", titles::terminalWindow);
     const QString cafe = QStringLiteral("Varnica Café");
     const xcb_window_t latin1 = x.create(x.root());
     x.setText(latin1, "WM_NAME", "STRING", cafe.toLatin1());
@@ -120,7 +121,7 @@ void tst_WindowLookup::readsWmNameAsLatin1OrUtf8()
 
     XcbWindowFinder finder;
     QCOMPARE(idsOf(finder.find(titles::terminalWindow)), QList<quint32>{utf8});
-    QCOMPARE(idsOf(finder.find(cafe)), QList<quint32>{latin1});
+    QCOMPARE(idsOf(finder.find(cafe.toStdString())), QList<quint32>{latin1});
 }
 
 void tst_WindowLookup::unreachableDisplayAnswersNothing()

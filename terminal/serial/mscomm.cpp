@@ -123,6 +123,7 @@ void MSComm::setPortOpen(bool open)
     if (!open) {
         if (m_port.isOpen())
             m_port.close();
+        m_claim.release();
         return;
     }
     if (m_port.isOpen())
@@ -136,14 +137,18 @@ void MSComm::setPortOpen(bool open)
 
     const QString device = ports.at(m_commPort - 1).device;
     refuseUnusableDevice(device);
+    if (const std::optional<LineClaim::OtherUser> user = m_claim.take(device))
+        throw CommError(CommError::PortAlreadyOpen, LineClaim::describe(device, *user));
     m_port.setPortName(device);
     m_reservedOutput = 0;
     m_readingPaused = false;
     m_streaming = false;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(receiveBufferSize);
-    if (!m_port.open(QIODevice::ReadWrite))
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_claim.release();
         throwOpenFailure(device);
+    }
     m_port.clearError();
 }
 
@@ -330,6 +335,7 @@ void MSComm::handleError(QSerialPort::SerialPortError error)
     // that never yields data again, so close it and say so once.
     const QString reason = m_port.errorString();
     m_port.close();
+    m_claim.release();
     m_port.clearError();
     emit lineLost(reason);
 }

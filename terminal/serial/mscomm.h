@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/lineclaim.h"
 #include "serial/linesettings.h"
 #include "serial/portcatalog.h"
 
@@ -29,7 +30,10 @@
 // received bytes (more wait in the device); a full buffer is reported at once.
 //
 // Opening writes commPort, settings, inputLen, inputMode and rThreshold, then
-// setPortOpen(true); closing is setPortOpen(false) alone.
+// setPortOpen(true); closing is setPortOpen(false) alone. A line that another
+// program holds, by a lock file, flock(), TIOCEXCL or merely by having it
+// open, is refused untouched (PortAlreadyOpen); an open line is held in each
+// of those ways until it is closed.
 class MSComm : public QObject
 {
     Q_OBJECT
@@ -116,6 +120,7 @@ private:
     std::shared_ptr<const PortCatalog> m_catalog;
     QStringList m_lockFolders;
     QSerialPort m_port;
+    LineClaim m_claim; // held exactly while m_port is open
     LineSettings m_settings;
     qint16 m_commPort = 1;
     qint16 m_inputLen = 0;

@@ -1,8 +1,8 @@
 #include "window/autosizelabel.h"
 
+#include "window/captionfit.h"
+
 #include <QEvent>
-#include <QFontInfo>
-#include <QFontMetrics>
 
 AutoSizeLabel::AutoSizeLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -19,6 +19,7 @@ void AutoSizeLabel::placeAt(const QRect &geometry)
 {
     m_placedSize = geometry.size();
     setGeometry(geometry);
+    m_fittedLength = -1;
     fitCaption();
 }
 
@@ -29,43 +30,30 @@ void AutoSizeLabel::changeEvent(QEvent *event)
         fitCaption();
 }
 
-void AutoSizeLabel::keepWithin(int widthPixels)
+void AutoSizeLabel::setFullFont(const QFont &font)
 {
-    m_roomWidth = widthPixels;
-    m_fullFont = font();
+    m_fullFont = font;
     m_fittedLength = -1;
+    setFont(font);
+}
+
+void AutoSizeLabel::setRoom(QSize room)
+{
+    m_room = room;
     fitCaption();
 }
 
 void AutoSizeLabel::fitCaption()
 {
-    // Captions kept within a room are counts: digits of equal width, so the
-    // font and the size only need fitting again when the caption's length
-    // changes (a count that streams in changes with every frame).
-    if (m_roomWidth > 0) {
-        if (text().size() == m_fittedLength)
+    const bool roomChanged = m_room != m_fittedRoom;
+    if (m_room.isValid()) {
+        // Nothing to fit again: a count that streams in changes with every
+        // frame, and measuring it each time was most of its cost.
+        if (!roomChanged && text().size() == m_fittedLength)
             return;
+        m_fittedRoom = m_room;
         m_fittedLength = text().size();
-        setFont(fittedFont(m_fullFont, text(), QSize(m_roomWidth, m_placedSize.height())));
+        setFont(captionfit::fittedFont(m_fullFont, {text()}, m_room));
     }
     resize(sizeHint().expandedTo(m_placedSize));
-}
-
-QFont fittedFont(QFont font, const QString &sample, QSize box)
-{
-    // Below these a caption is no longer legible; the smallest is used then.
-    constexpr int smallestPixelSize = 7;
-    constexpr int narrowestStretch = QFont::UltraCondensed;
-
-    for (int pixels = QFontInfo(font).pixelSize(); pixels >= smallestPixelSize; --pixels) {
-        font.setPixelSize(pixels);
-        if (QFontMetrics(font).height() <= box.height())
-            break;
-    }
-    for (int stretch = QFont::Unstretched; stretch >= narrowestStretch; --stretch) {
-        font.setStretch(stretch);
-        if (QFontMetrics(font).horizontalAdvance(sample) <= box.width())
-            break;
-    }
-    return font;
 }

@@ -4,7 +4,8 @@
 
 // A label whose size follows its caption: it is never smaller than the size
 // it was placed with, and grows to the right and down to show the whole
-// caption. Captions are plain text, never markup.
+// caption, as far as its room allows; a caption that needs more is drawn in
+// a font fitted to the room. Captions are plain text, never markup.
 class AutoSizeLabel : public QLabel
 {
     Q_OBJECT
@@ -20,10 +21,12 @@ public:
     // The size it was placed with, which it never gets smaller than.
     QSize placedSize() const { return m_placedSize; }
 
-    // Keeps every caption within `widthPixels`: the font set now is narrowed
-    // only as far as the caption of the moment needs, so a short caption
-    // keeps the full font and a long one still shows whole.
-    void keepWithin(int widthPixels);
+    // The font the caption is drawn in whenever the room allows.
+    void setFullFont(const QFont &font);
+    // How far the label may grow. Captions here are counts (digits of one
+    // width) or never change, so the font is fitted again only when the
+    // room or the caption's length changes.
+    void setRoom(QSize room);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -32,12 +35,8 @@ private:
     void fitCaption();
 
     QSize m_placedSize;
-    int m_roomWidth = 0;
+    QSize m_room;
     QFont m_fullFont;
+    QSize m_fittedRoom;            // the room the font was fitted to
     qsizetype m_fittedLength = -1; // the caption length the font was fitted for
 };
-
-// The font nearest to `font` in which `sample` shows whole inside `box`: the
-// largest pixel size whose line height fits the box's height, then condensed
-// as far as the sample needs to fit the box's width.
-QFont fittedFont(QFont font, const QString &sample, QSize box);

@@ -1,10 +1,15 @@
 #include "window/dropdowncombo.h"
 
+#include "window/captionfit.h"
+#include "window/controlstyle.h"
+
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
 
 DropDownCombo::DropDownCombo(QWidget *parent) : QComboBox(parent)
 {
+    setStyle(ControlStyle::instance());
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
@@ -50,4 +55,28 @@ void DropDownCombo::showPopup()
 {
     emit popupAboutToShow();
     QComboBox::showPopup();
+}
+
+void DropDownCombo::resizeEvent(QResizeEvent *event)
+{
+    QComboBox::resizeEvent(event);
+    fitItemsToEditField();
+}
+
+// The window's font unless an item needs a smaller one to show whole.
+void DropDownCombo::fitItemsToEditField()
+{
+    if (!m_fullFontKnown) {
+        m_fullFont = font();
+        m_fullFontKnown = true;
+    }
+    QStringList texts;
+    for (int i = 0; i < count(); ++i)
+        texts << itemText(i);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QSize room(captionfit::lineEditTextWidth(field.width()), field.height());
+    setFont(captionfit::fittedFont(m_fullFont, texts, room));
 }

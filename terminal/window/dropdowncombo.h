@@ -8,6 +8,10 @@
 // and choosing an item (from the list, with the arrow keys or the wheel, or
 // by chooseIndex()) puts it into the text. Keys and the wheel that find no
 // item, and a list closed without a choice, leave the typed text standing.
+//
+// Every item shows whole in the edit field, beside an arrow button no wider
+// than its arrow (see ControlStyle); where that is not enough, the font is
+// fitted to the field. Typed text longer than the field scrolls.
 class DropDownCombo : public QComboBox
 {
     Q_OBJECT
@@ -27,6 +31,13 @@ signals:
     // Just before the list drops down: a chance to refresh item details.
     void popupAboutToShow();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void forgetChoiceKeepingText();
+    void fitItemsToEditField();
+
+    QFont m_fullFont;
+    bool m_fullFontKnown = false;
 };

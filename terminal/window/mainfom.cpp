@@ -9,7 +9,9 @@
 #include "window/accesskeybutton.h"
 #include "window/appicon.h"
 #include "window/autosizelabel.h"
+#include "window/captionfit.h"
 #include "window/controlcolor.h"
+#include "window/controlstyle.h"
 #include "window/dialogs.h"
 #include "window/dropdowncombo.h"
 #include "window/editmenu.h"
@@ -18,6 +20,7 @@
 #include "window/portsettings.h"
 #include "window/splitbar.h"
 #include "window/twips.h"
+#include "window/windowfonts.h"
 #include "window/windowlayout.h"
 #include "window/windowstacking.h"
 
@@ -80,35 +83,11 @@ DropDownCombo *makeCombo(QWidget *parent, const SettingChoices &choices)
     return combo;
 }
 
-QFont songFont(qreal pointSize)
+QCheckBox *makeCheckBox(QWidget *parent, const QString &caption)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSizeF(pointSize);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-// For the counter strip: a sans-serif whose lines are short enough for the
-// strip's 12-pixel labels at a legible size (the Chinese UI font's are not).
-QFont counterStripFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Sans Serif")});
-    font.setPixelSize(12);
-    return font;
-}
-
-QFont chineseUiFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("Microsoft YaHei"), QStringLiteral("Sans Serif")});
-    font.setPixelSize(12);
-    return font;
+    auto *box = new QCheckBox(caption, parent);
+    box->setStyle(ControlStyle::instance()); // a tick box no taller than the box
+    return box;
 }
 
 } // namespace
@@ -118,7 +97,7 @@ MainFom::MainFom(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<
     setObjectName(QStringLiteral("MainFom"));
     setWindowTitle(titles::terminalWindow);
     setWindowIcon(appIcon());
-    setFont(chineseUiFont());
+    setFont(windowfonts::windowFont(devicePixelRatioF()));
     resize(twips::toPixels(clientWidthTwips), twips::toPixels(clientHeightTwips));
     setMinimumSize(windowlayout::minimumClientPixels());
 
@@ -159,7 +138,7 @@ void MainFom::createControls()
     LOGOTimer = named(new QTimer(this), "LOGOTimer");
     LOGOTimer->setInterval(900);
 
-    CLSChk = place(new QCheckBox(QStringLiteral("自动清空"), this), "CLSChk", 240, 3120, 1155, 255);
+    CLSChk = place(makeCheckBox(this, QStringLiteral("自动清空")), "CLSChk", 240, 3120, 1155, 255);
     CLSChk->setChecked(true);
 
     AutoSTim = named(new IntervalTimer(this), "AutoSTim");
@@ -169,22 +148,21 @@ void MainFom::createControls()
     SCmd->setEnabled(false);
 
     R16Chk =
-        place(new QCheckBox(QStringLiteral("16进制显示"), this), "R16Chk", 240, 2820, 1275, 255);
+        place(makeCheckBox(this, QStringLiteral("16进制显示")), "R16Chk", 240, 2820, 1275, 255);
 
     // Send options.
     SFra = place(makeFrame(this, QStringLiteral("发送")), "SFra", 60, 3900, 1695, 1455);
     AutoSTxt = place(new QLineEdit(QStringLiteral("1000"), SFra), "AutoSTxt", 120, 1080, 1215, 270);
     AutoSChk =
-        place(new QCheckBox(QStringLiteral("自动发送"), SFra), "AutoSChk", 180, 540, 1035, 255);
-    S16Chk =
-        place(new QCheckBox(QStringLiteral("16进制发送"), SFra), "S16Chk", 180, 240, 1215, 255);
+        place(makeCheckBox(SFra, QStringLiteral("自动发送")), "AutoSChk", 180, 540, 1035, 255);
+    S16Chk = place(makeCheckBox(SFra, QStringLiteral("16进制发送")), "S16Chk", 180, 240, 1215, 255);
     msLab = place(makeLabel(SFra, QStringLiteral("ms")), "msLab", 1380, 1080, 240, 240);
     SAutoLab =
         place(makeLabel(SFra, QStringLiteral("自动发送周期：")), "SAutoLab", 120, 840, 1260, 180);
 
     CLSCmd = place(new AccessKeyButton(QStringLiteral("清除接收区(&C)"), this), "CLSCmd", 180, 3420,
                    1455, 315);
-    OntopChk = place(new QCheckBox(QStringLiteral("本程序总在最前"), this), "OntopChk", 1860, 5100,
+    OntopChk = place(makeCheckBox(this, QStringLiteral("本程序总在最前")), "OntopChk", 1860, 5100,
                      1575, 195);
     OntopChk->setChecked(true);
 
@@ -218,7 +196,7 @@ void MainFom::createControls()
     GZCmd = place(new AccessKeyButton(QStringLiteral("汉字接收更正"), GZFra), "GZCmd", 60, 120,
                   1395, 315);
     GZCmd->setEnabled(false);
-    GZChk = place(new QCheckBox(QStringLiteral("自动更正"), GZFra), "GZChk", 240, 480, 1095, 195);
+    GZChk = place(makeCheckBox(GZFra, QStringLiteral("自动更正")), "GZChk", 240, 480, 1095, 195);
 
     TXTSol = place(new SplitBar(this), "TXTSol", 1860, 120, 5535, 4935);
     TXTSol->setRange(270, 4665);
@@ -230,37 +208,41 @@ void MainFom::createControls()
     dravikZZlab->setCursor(Qt::WhatsThisCursor);
     dravikZZlab->setForeColor(controlcolor::buttonText);
 
-    fitLabelFonts();
+    fitCaptions();
 }
 
-// The labels keep the places and sizes of the control table; their fonts are
-// chosen so that they show whole there: lines no taller than the labels, the
-// counts (up to 12 digits and more) ending before the control to their right,
-// "ms" inside the send frame, and the maker's label above the window's bottom
-// edge and clear of the send button, which lies in front of it.
-void MainFom::fitLabelFonts()
+// Every caption shows whole where the control table puts it. Buttons, check
+// boxes and the period box keep the window's font unless their caption needs
+// a smaller one; labels grow as far as their neighbours leave room (see
+// giveLabelsRoom), and beyond that their font is fitted.
+void MainFom::fitCaptions()
 {
-    constexpr int gapPixels = 3;
-    const int stripHeight = RXLab->placedSize().height();
-    const QFont stripFont = fittedFont(counterStripFont(), QString(), QSize(0, stripHeight));
-    for (AutoSizeLabel *caption : {RLab, SLab}) {
-        const AutoSizeLabel *count = caption == RLab ? RXLab : TXLab;
-        caption->setFont(fittedFont(stripFont, caption->text(),
-                                    QSize(count->x() - caption->x() - 1, stripHeight)));
+    const QFont windowFont = font();
+    for (QWidget *control : QList<QWidget *>{ClearCmd, CLSChk, SCmd, R16Chk, AutoSTxt, AutoSChk,
+                                             S16Chk, CLSCmd, OntopChk, OCCOMCmd, GZCmd, GZChk})
+        captionfit::fitCaption(control, windowFont);
+    for (AutoSizeLabel *label : findChildren<AutoSizeLabel *>())
+        label->setFullFont(windowFont);
+    msLab->setFullFont(windowfonts::songFont(12, devicePixelRatioF()));
+    dravikZZlab->setFullFont(windowfonts::songFont(10.5, devicePixelRatioF()));
+    giveLabelsRoom();
+}
+
+void MainFom::giveLabelsRoom()
+{
+    // Between a label and the control it names, as in the counter strip.
+    constexpr int gapPixels = 2;
+    for (AutoSizeLabel *label : findChildren<AutoSizeLabel *>()) {
+        QWidget *container = label->parentWidget();
+        QList<QRect> neighbours;
+        for (QWidget *other : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other != label && !other->isHidden())
+                neighbours << other->geometry();
+        }
+        const QRect bounds = container == this ? rect() : container->contentsRect();
+        label->setRoom(captionfit::roomBeside(QRect(label->pos(), label->placedSize()), neighbours,
+                                              bounds, gapPixels));
     }
-    // A count narrows its font only once it grows long.
-    RXLab->setFont(stripFont);
-    RXLab->keepWithin(SLab->x() - RXLab->x() - gapPixels);
-    TXLab->setFont(stripFont);
-    TXLab->keepWithin(ClearCmd->x() - TXLab->x() - gapPixels);
-
-    const int msRoom = SFra->contentsRect().right() - msLab->x();
-    msLab->setFont(
-        fittedFont(songFont(12), msLab->text(), QSize(msRoom, msLab->placedSize().height())));
-
-    const QSize makerRoom(SCmd->x() - dravikZZlab->x() - gapPixels,
-                          twips::toPixels(clientHeightTwips) - dravikZZlab->y());
-    dravikZZlab->setFont(fittedFont(songFont(10.5), dravikZZlab->text(), makerRoom));
 }
 
 // Where two controls of one container overlap, the one created (listed)

@@ -101,7 +101,9 @@ protected:
 
 private:
     void createControls();
-    void fitLabelFonts();
+    void fitCaptions();
+    // Lets each label grow up to its neighbours; run again when they move.
+    void giveLabelsRoom();
     void setStackingOrder();
     void setTabOrder();
     void connectHandlers();

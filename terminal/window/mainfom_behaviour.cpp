@@ -103,6 +103,9 @@ void MainFom::FormResize()
     const QSize outer = windowlayout::outerTwips(client);
     applyPlacement(*this,
                    windowlayout::placeForSize(placementOf(*this), outer.width(), outer.height()));
+    // The send button moves with the window's width, and the maker's label
+    // before it has more room or less.
+    giveLabelsRoom();
 }
 
 void MainFom::TXTSolScroll()

@@ -22,6 +22,9 @@ PtyPair::PtyPair()
     cfmakeraw(&raw);
     tcsetattr(master, TCSANOW, &raw);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    // A program the test starts must not hold the line without asking.
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
     m_master = master;
     m_slave = slave;
     m_path = QString::fromLocal8Bit(name);

@@ -1,0 +1,51 @@
+#include "window/windowfonts.h"
+
+#include "window/twips.h"
+
+#include <QFontInfo>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+constexpr int twipsPerPoint = 20;
+
+// The Song face, then faces close to it in case it is missing: each is named
+// by family and found through fontconfig. The controls fit whatever face is
+// found, shrinking its text where its lines are taller or its digits wider.
+const QStringList songFamilies{QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun"),
+                               QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
+                               QStringLiteral("Noto Sans CJK SC")};
+
+// Faces whose bitmaps cover the window's pixel sizes.
+bool hasBitmapsAt(const QFont &font)
+{
+    const QFontInfo found(font);
+    return found.family().startsWith(QLatin1String("AR PL UMing")) && found.pixelSize() >= 11 &&
+           found.pixelSize() <= 16;
+}
+
+} // namespace
+
+namespace windowfonts {
+
+QFont songFont(qreal points, qreal devicePixelRatio)
+{
+    QFont font;
+    font.setFamilies(songFamilies);
+    font.setPixelSize(twips::toPixels(int(std::lround(points * twipsPerPoint))));
+    font.setWeight(QFont::Normal);
+    // Smoothed, the face is drawn from its outlines, thin and grey at these
+    // sizes; at twice the pixels the outlines are crisp and no bitmaps fit.
+    if (qFuzzyCompare(devicePixelRatio, 1.0) && hasBitmapsAt(font))
+        font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+QFont windowFont(qreal devicePixelRatio)
+{
+    return songFont(9, devicePixelRatio);
+}
+
+} // namespace windowfonts
