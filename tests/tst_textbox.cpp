@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QScreen>
@@ -212,6 +213,17 @@ void tst_TextBox::takesTypingAndPasting()
     // Received data goes on after what was typed.
     view.appendText(u"!");
     QCOMPARE(view.text(), u"z!"_qs);
+
+    // An input method's composition shows, and only its commit is text.
+    const QImage before = view.viewport()->grab().toImage();
+    QInputMethodEvent composing(u"zhong"_qs, {});
+    QApplication::sendEvent(&view, &composing);
+    QVERIFY(view.viewport()->grab().toImage() != before);
+    QCOMPARE(view.text(), u"z!"_qs);
+    QInputMethodEvent committed;
+    committed.setCommitString(u"中"_qs);
+    QApplication::sendEvent(&view, &committed);
+    QCOMPARE(view.text(), u"z中!"_qs);
 }
 
 void tst_TextBox::selectsWithTheMouse()

@@ -154,6 +154,7 @@ private:
     QRect m_shownCaret;
     bool m_everythingChanged = true;
     bool m_caretOn = false;
+    QString m_preedit; // what the input method composes, not yet text
     bool m_mouseSelecting = false;
     bool m_syncingScrollBar = false;
 

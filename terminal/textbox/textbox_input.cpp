@@ -319,6 +319,13 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         m_text.type(event->commitString());
         caretMoved();
     }
+    // What the input method composes (pinyin, say) shows at the caret until
+    // it is committed.
+    if (event->preeditString() != m_preedit) {
+        m_preedit = event->preeditString();
+        m_everythingChanged = true;
+        showNow();
+    }
     event->accept();
 }
 

@@ -60,6 +60,19 @@ void TextBox::paintEvent(QPaintEvent *event)
         painter.restore();
     }
 
+    if (!m_preedit.isEmpty()) {
+        // Over the text after the caret, underlined as input methods expect.
+        const QRect caret = caretRect();
+        const QFontMetrics metrics(m_drawFont);
+        const QRect composing(caret.left(), caret.top(), metrics.horizontalAdvance(m_preedit) + 1,
+                              m_lineHeight);
+        painter.fillRect(composing, baseColour);
+        painter.setFont(m_drawFont);
+        painter.setPen(textColour);
+        painter.drawText(QPointF(composing.left(), composing.top() + m_ascent), m_preedit);
+        painter.drawLine(composing.bottomLeft(), composing.bottomRight());
+    }
+
     if (m_caretOn && hasFocus() && selectionStart == selectionEnd) {
         const QRect caret = caretRect();
         if (caret.bottom() >= 0 && caret.top() < bottom)
