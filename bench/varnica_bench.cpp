@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
@@ -36,14 +37,19 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStringEncoder>
+#include <QTest>
 #include <QTimer>
 
 #include <xcb/xcb.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <poll.h>
 #include <thread>
@@ -52,6 +58,9 @@
 namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;
+
+// How long a paced line runs.
+constexpr double pacedSeconds = 10;
 
 // The X server the window is drawn on, named to each scenario by the process
 // that started it.
@@ -267,6 +276,108 @@ QJsonObject receiveScenario(const QString &kind, bool hex, bool autoClear, qint6
     return result;
 }
 
+// The cost of a line at its own pace: a writer thread hands the line a
+// hundredth of a second's bytes every 10 ms, as a UART at that rate would,
+// for the given time. Reports the terminal's and the X server's CPU as a
+// share of one core, the terminal's context switches a second, and how long
+// a byte that comes after a quiet moment takes to be drawn. The writer's own
+// CPU and switches are left out; no lateness timer runs, as its wake-ups
+// would be counted.
+QJsonObject pacedScenario(const QString &kind, bool hex, qint64 bytesPerSecond, double seconds)
+{
+    TerminalOnLine rig;
+    MainFom &window = rig.window;
+    window.R16Chk->setChecked(hex);
+    window.BPSCom->chooseIndex(11);
+    if (const QString error = showAndOpen(rig); !error.isEmpty())
+        return {{"error", error}};
+    const int master = rig.line.testSideDescriptor();
+    QTest::qWait(500); // the window settles
+
+    const qint64 size = qint64(double(bytesPerSecond) * seconds);
+    const QByteArray data = payload(kind, size);
+    const qint64 xServer = qEnvironmentVariableIntValue(xServerPidVariable);
+    const auto switches = [](int who) {
+        rusage usage{};
+        getrusage(who, &usage);
+        return double(usage.ru_nvcsw + usage.ru_nivcsw);
+    };
+    const double cpuBefore = processstats::cpuSeconds();
+    const double xCpuBefore = cpuSecondsOf(xServer);
+    const double switchesBefore = switches(RUSAGE_SELF);
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop streaming; // no polling: its wake-ups would be counted
+    double writerCpu = 0;
+    double writerSwitches = 0;
+    std::thread writer([&] {
+        const qint64 piece = std::max<qint64>(1, bytesPerSecond / 100);
+        for (qint64 offset = 0; offset < size; offset += piece) {
+            const qint64 due = offset * 1000 / bytesPerSecond; // ms after the start
+            while (clock.elapsed() < due)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const qint64 length = std::min(piece, size - offset);
+            if (::write(master, data.constData() + offset, size_t(length)) != length)
+                break;
+        }
+        timespec used{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+        writerCpu = double(used.tv_sec) + double(used.tv_nsec) / 1e9;
+        writerSwitches = switches(RUSAGE_THREAD);
+        QMetaObject::invokeMethod(&streaming, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    streaming.exec();
+    const double elapsed = double(clock.nsecsElapsed()) / 1e9;
+    writer.join();
+    const double cpu = processstats::cpuSeconds() - cpuBefore - writerCpu;
+    const double xCpu = cpuSecondsOf(xServer) - xCpuBefore;
+    const double switchCount = switches(RUSAGE_SELF) - switchesBefore - writerSwitches;
+    QJsonObject result;
+    if (!QTest::qWaitFor([&] { return window.RXLab->text().toLongLong() >= size; }, 10000))
+        result.insert("error", "not every byte was counted");
+    const qint64 counted = window.RXLab->text().toLongLong();
+
+    // After a quiet second, one byte: from its write until the box is drawn.
+    QTest::qWait(1000);
+    bool drawn = false;
+    QElapsedTimer sinceByte;
+    struct PaintWatch : QObject
+    {
+        std::function<void()> painted;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted();
+            return false;
+        }
+    } watch;
+    qint64 firstByteNs = -1;
+    watch.painted = [&] {
+        if (!drawn && window.RXLab->text().toLongLong() > counted) {
+            drawn = true;
+            firstByteNs = sinceByte.nsecsElapsed();
+        }
+    };
+    window.RTxt->viewport()->installEventFilter(&watch);
+    sinceByte.start();
+    if (::write(master, "!", 1) != 1 || !QTest::qWaitFor([&] { return drawn; }, 5000))
+        result.insert("error", "a byte after a quiet moment was not drawn");
+    window.RTxt->viewport()->removeEventFilter(&watch);
+
+    result.insert("scenario", QStringLiteral("paced %1 %2 at %3 B/s")
+                                  .arg(kind, hex ? "hex" : "text")
+                                  .arg(bytesPerSecond));
+    result.insert("bytes_written", size);
+    result.insert("bytes_counted", counted);
+    result.insert("cpu_pct", 100 * cpu / elapsed);
+    result.insert("x_cpu_pct", 100 * xCpu / elapsed);
+    result.insert("switches_per_s", switchCount / elapsed);
+    result.insert("first_byte_ms", firstByteNs >= 0 ? double(firstByteNs) / 1e6 : -1.0);
+    window.OCCOMCmd->click();
+    noteFirstErrorBox(rig, result);
+    return result;
+}
+
 // Sending: one 1 MiB send box through the send routine, the other side
 // draining the line.
 QJsonObject sendScenario(bool hex, qint64 size)
@@ -330,6 +441,44 @@ QJsonObject sendScenario(bool hex, qint64 size)
     return result;
 }
 
+// The send box with a long text that has no place to break it (a firmware
+// image as unspaced hex): the CPU time of one key in its middle, of one new
+// width, of pasting it whole and of taking the paste back.
+QJsonObject sendBoxScenario(qint64 characters)
+{
+    MainFom window;
+    window.show();
+    QApplication::processEvents();
+    SendBox &box = *window.STxt;
+    box.setFocus();
+    const auto cpuMs = [](const std::function<void()> &act) {
+        const double before = processstats::cpuSeconds();
+        act();
+        QApplication::processEvents(); // drawn too
+        return (processstats::cpuSeconds() - before) * 1000;
+    };
+    QString run;
+    run.reserve(characters);
+    for (qint64 i = 0; i < characters; ++i)
+        run += QLatin1Char(hexdigits::upper[(i * 7) & 15]);
+    QGuiApplication::clipboard()->setText(run);
+    QJsonObject result{
+        {"scenario", QStringLiteral("send box, %1 characters unbroken").arg(characters)}};
+    box.setText(QString());
+    result.insert("paste_ms",
+                  cpuMs([&] { QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier); }));
+    box.setSelStart(characters / 2);
+    result.insert("key_ms", cpuMs([&] { QTest::keyClick(&box, Qt::Key_A); }));
+    const QSize size = window.size();
+    result.insert("resize_ms", cpuMs([&] { window.resize(size + QSize(120, 0)); }));
+    result.insert("undo_ms", cpuMs([&] {
+                      QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+                      QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+                  }));
+    result.insert("chars_left", box.length());
+    return result;
+}
+
 QJsonObject startupScenario(const QElapsedTimer &sinceStart)
 {
     MainFom window;
@@ -357,7 +506,12 @@ QList<Scenario> allScenarios(int divisor)
     for (Scenario &scenario : list)
         scenario.mib = std::max<qint64>(1, scenario.mib / divisor);
     list.append({QStringLiteral("send-hex"), 1});
+    list.append({QStringLiteral("paced-ascii-text-11520"), 0});
+    list.append({QStringLiteral("paced-gbk-text-11520"), 0});
+    list.append({QStringLiteral("paced-random-hex-11520"), 0});
+    list.append({QStringLiteral("paced-ascii-text-92160"), 0});
     list.append({QStringLiteral("send-text"), 1});
+    list.append({QStringLiteral("send-box"), 1});
     list.append({QStringLiteral("startup"), 0});
     return list;
 }
@@ -366,6 +520,13 @@ QJsonObject runScenario(const QString &name, qint64 mib, const QElapsedTimer &si
 {
     if (name == QLatin1String("startup"))
         return startupScenario(sinceStart);
+    if (name.startsWith(QLatin1String("paced-"))) { // paced-KIND-MODE-RATE
+        const QStringList parts = name.split(QLatin1Char('-'));
+        return pacedScenario(parts.value(1), parts.value(2) == QLatin1String("hex"),
+                             parts.value(3).toLongLong(), pacedSeconds);
+    }
+    if (name == QLatin1String("send-box"))
+        return sendBoxScenario(mib * 1000 * 1000);
     if (name.startsWith(QLatin1String("send-")))
         return sendScenario(name.endsWith(QLatin1String("hex")), mib * mebibyte);
     const QStringList parts = name.split(QLatin1Char('-')); // receive-KIND-MODE-CLEAR
@@ -396,6 +557,19 @@ void printTable(const QList<QJsonObject> &results)
                         "", r.value("mib_per_s").toDouble(),
                         r.value("send_data_seconds").toDouble(),
                         r.value("bytes_counted").toInteger());
+        if (r.contains("cpu_pct"))
+            std::printf("%-34s   %.1f %% + X %.1f %% of a core, %.0f switches/s, a byte after a "
+                        "quiet second drawn in %.1f ms%s\n",
+                        "", r.value("cpu_pct").toDouble(), r.value("x_cpu_pct").toDouble(),
+                        r.value("switches_per_s").toDouble(), r.value("first_byte_ms").toDouble(),
+                        r.value("bytes_written").toInteger() != r.value("bytes_counted").toInteger()
+                            ? "  COUNT MISMATCH"
+                            : "");
+        if (r.contains("key_ms"))
+            std::printf("%-34s   one key %.1f ms, one new width %.1f ms, pasted whole %.0f ms, "
+                        "paste undone %.0f ms (CPU)\n",
+                        "", r.value("key_ms").toDouble(), r.value("resize_ms").toDouble(),
+                        r.value("paste_ms").toDouble(), r.value("undo_ms").toDouble());
         if (r.value("scenario").toString().startsWith(QLatin1String("start-up")))
             std::printf("%-34s   %.3f s\n", "", r.value("seconds").toDouble());
         if (r.contains("error"))

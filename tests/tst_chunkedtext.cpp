@@ -1,4 +1,4 @@
-#include "receive/chunkedtext.h"
+#include "textbox/chunkedtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>

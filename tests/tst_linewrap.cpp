@@ -1,5 +1,5 @@
-#include "receive/chunkedtext.h"
-#include "receive/linewrap.h"
+#include "textbox/chunkedtext.h"
+#include "textbox/linewrap.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -313,7 +313,7 @@ void tst_MainFomReceive::chineseTextInAnyChunkSizesComesOutWhole()
 {
     const QString text =
         u"串口调试：收到数据，中文与ASCII混合 abc\r\n第二行：温度 25℃，湿度 60％。\r\n"_qs.repeated(
-            20);
+            3);
     QStringEncoder toGbk("GBK");
     const QByteArray bytes = toGbk(text);
     QVERIFY(!toGbk.hasError());

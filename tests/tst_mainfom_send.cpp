@@ -186,8 +186,10 @@ void tst_MainFomSend::sendsIntoAFullLineAreRefusedWhole()
     terminal.send(u"AB"_qs, false);
     terminal.send(u"01 02"_qs, true);
     QCOMPARE(terminal.dialogs.errorNumbers(), QList<int>({8022, 8022}));
+    // A send by hand: the advice is to wait for the line, not about auto-send.
     for (const RecordingDialogs::Shown &box : terminal.dialogs.shown)
-        QVERIFY(box.text.contains(u"跟不上"_qs));
+        QVERIFY(box.text.contains(u"跟不上"_qs) && box.text.contains(u"等线路发完"_qs) &&
+                !box.text.contains(u"自动发送"_qs));
 
     terminal.window.S16Chk->setChecked(false);
     terminal.window.STxt->setText(u"CD"_qs);

@@ -1,125 +1,13 @@
 #pragma once
 
-#include "receive/receivetext.h"
+#include "textbox/textbox.h"
 
-#include <QAbstractScrollArea>
-#include <QBasicTimer>
-#include <QElapsedTimer>
-#include <QFont>
-#include <QString>
-#include <QStringView>
-
-// The receive box: a multi-line text box with a vertical scroll bar that
-// stays quick however much text it holds and however long its lines are.
-//
-// The text, its lines and the caret live in ReceiveText; the box draws the
-// lines in view, scrolls, blinks the caret and brings data that arrives
-// quickly to the screen once a frame (receiveview.cpp), and takes keys, the
-// mouse, the input method and the clipboard (receiveview_input.cpp). It
-// behaves as a text box otherwise: caret, selection with mouse and keyboard,
-// Ctrl+A, Ctrl+C, typing and pasting.
-//
-// CR LF, a lone LF and a lone CR each break the line on screen. Other control
-// characters show as their Control Pictures symbol (NUL as U+2400) and never
-// break a line. Text is never read as markup.
-class ReceiveView : public QAbstractScrollArea
+// The receive box: a text box that received data is appended to. It keeps
+// no undo history.
+class ReceiveView : public TextBox
 {
     Q_OBJECT
 
 public:
     explicit ReceiveView(QWidget *parent = nullptr);
-    ~ReceiveView() override;
-
-    // Adds text at the end; the caret and the selection stay where they are.
-    void appendText(QStringView piece);
-    // As appendText, with each byte shown as hex: "00 " to "FF ".
-    void appendHex(QByteArrayView bytes);
-    // The text as received and typed: a CR LF is two characters.
-    QString text() const { return m_text.text(); }
-    qint64 length() const { return m_text.size(); }
-    void clearText();
-    // Caret to the end of the text (the selection goes), brought into view.
-    void moveCaretToEnd();
-
-    // Start of the selection, or the caret when nothing is selected.
-    qint64 selStart() const { return m_text.selStart(); }
-    // Puts the caret at position (clamped to the text) with nothing selected.
-    void setSelStart(qint64 position);
-    qint64 selLength() const { return m_text.selLength(); }
-    QString selectedText() const { return m_text.selectedText(); }
-
-    // The edit commands, as their keys and the edit menu run them. The box
-    // keeps no undo history.
-    void cut();
-    void copy() const;
-    void paste();
-    void deleteSelection();
-    void selectAll();
-
-    // The lines as laid out and the part in view. The window never asks; the
-    // tests do, since wrapping at the wrong width or losing the end from view
-    // would otherwise show only in the painted pixels.
-    qsizetype lineCount() const { return m_text.lineCount(); }
-    // A line as drawn: without its line break, control characters as symbols.
-    QString shownLine(qsizetype line) const { return m_text.shownLine(line); }
-    qsizetype firstVisibleLine() const { return m_topLine; }
-    qsizetype visibleLineCount() const;
-
-protected:
-    bool event(QEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void scrollContentsBy(int dx, int dy) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
-
-private:
-    using Move = ReceiveText::Move;
-
-    // Look and scrolling (receiveview.cpp).
-    void applyFont();
-    void updateWidthLimit();
-    void rewrapPortion();
-    qreal widthLimitFor(int viewportWidth) const;
-    qint64 positionAt(QPoint viewportPoint) const;
-    QRect caretRect() const;
-    void setTopLine(qsizetype line);
-    void ensureCaretVisible();
-    void scheduleFrame();
-    void showNow();
-    void syncScrollBar();
-    void restartBlink();
-    // The user moved the caret or edited: it comes into view and shows at once.
-    void caretMoved();
-
-    // Keys (receiveview_input.cpp).
-    bool handleNavigation(QKeyEvent *event);
-    bool handleEditing(QKeyEvent *event);
-    bool isOwnShortcut(QKeyEvent *event) const;
-
-    ReceiveText m_text;
-    QFont m_drawFont;
-    int m_lineHeight = 1;
-    qreal m_ascent = 0;
-    qreal m_breakMarkWidth = 0;
-
-    qsizetype m_topLine = 0;
-    bool m_caretOn = false;
-    bool m_mouseSelecting = false;
-    bool m_syncingScrollBar = false;
-
-    QBasicTimer m_blinkTimer;
-    QBasicTimer m_frameTimer;
-    QElapsedTimer m_sinceFrame; // since the box was last brought up to date
-    QBasicTimer m_rewrapTimer;
 };

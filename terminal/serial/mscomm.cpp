@@ -7,17 +7,33 @@
 
 #include <QTimerEvent>
 
+#include <sys/ioctl.h>
+
 namespace {
 
-// The shortest time between two receive events while bytes pour in
-// (milliseconds): one frame of the display.
-constexpr int receiveFrame = 16;
+// The shortest time between two receive events while bytes keep coming
+// (milliseconds): one frame of the display while the stream is young, so that
+// a reply to a command shows as it comes; a longer one once it has gone on
+// for a while, when it scrolls too fast to be read anyway and each frame
+// drawn is cost without use. A fast line, one that brings a large batch to an
+// event, keeps the short frames: the cost of a frame is little beside that
+// of its bytes, and the last bytes of a burst would wait for a long frame.
+constexpr int quickFrame = 16;
+constexpr int streamFrame = 100;
+constexpr qint64 quickFramesFor = 250;
+constexpr qint64 fastLineBatch = 64 * 1024;
 
 // The most received bytes the control holds; more wait in the device until
 // these are taken. It bounds the work of one receive event (a few
 // milliseconds even in hex display), so that the window stays responsive
 // however fast the line is.
 constexpr qint64 receiveBufferSize = 256 * 1024;
+
+// A receive event that took fewer bytes than this comes from a line slow
+// enough for its next frame to wait in the device: every serial device holds
+// at least the 4 KiB of the line discipline's buffer, and bytes beyond what it
+// holds are held back in the line or, without flow control, lost.
+constexpr qint64 slowLineBatch = 2 * 1024;
 
 [[noreturn]] void throwPermissionDenied(const QString &device)
 {
@@ -125,6 +141,8 @@ void MSComm::setPortOpen(bool open)
         throw CommError(CommError::PortAlreadyOpen, LineClaim::describe(device, *user));
     m_port.setPortName(device);
     m_reservedOutput = 0;
+    m_readingPaused = false;
+    m_streaming = false;
     applySettingsTo(m_port);
     m_port.setReadBufferSize(receiveBufferSize);
     if (!m_port.open(QIODevice::ReadWrite)) {
@@ -183,7 +201,9 @@ QByteArray MSComm::input()
 {
     if (!m_port.isOpen())
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
-    return m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    QByteArray taken = m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    m_takenThisEvent += taken.size();
+    return taken;
 }
 
 void MSComm::output(const QByteArray &bytes)
@@ -221,7 +241,9 @@ void MSComm::reserveOutputRoom(qint64 byteCount)
 }
 
 // QSerialPort's own write buffer has no limit: bytes sent faster than the
-// line takes them would pile up there until memory runs out.
+// line takes them would pile up there until memory runs out. Only a send by
+// hand ever shows this error (an auto-send tick that finds the queue full
+// sends nothing and says nothing), so its advice is to wait for the line.
 void MSComm::requireOutputRoom(qint64 byteCount) const
 {
     if (byteCount <= 0)
@@ -231,7 +253,7 @@ void MSComm::requireOutputRoom(qint64 byteCount) const
         return;
     throw CommError(CommError::SendQueueFull,
                     QStringLiteral("线路取走数据的速度跟不上发送的速度：还有 %1 字节在等待发出，"
-                                   "这次的 %2 字节没有发送。请稍后再发送，或加大自动发送周期")
+                                   "这次的 %2 字节没有发送。请等线路发完排队的数据后再发送")
                         .arg(waiting)
                         .arg(byteCount));
 }
@@ -250,11 +272,35 @@ void MSComm::raiseReceived()
 {
     m_receivedWhilePacing = false;
     if (m_rThreshold > 0 && m_port.isOpen() && m_port.bytesAvailable() > 0) {
+        if (!m_streaming) {
+            m_streaming = true;
+            m_sinceStreamStart.start();
+        }
         // Started first: the handler may open a modal box, and bytes that
         // come meanwhile are paced all the same.
-        m_receivePacing.start(receiveFrame, Qt::PreciseTimer, this);
+        const bool quick = m_sinceStreamStart.elapsed() < quickFramesFor ||
+                           m_port.bytesAvailable() >= fastLineBatch;
+        const int frame = quick ? quickFrame : streamFrame;
+        m_receivePacing.start(frame, Qt::PreciseTimer, this);
+        m_takenThisEvent = 0;
         emit onComm();
+        // A slow line is not read again until the frame ends: what it
+        // delivers meanwhile waits in the device, and the frame costs one
+        // wake-up instead of one for every piece the device hands over.
+        // QSerialPort reads no more once its buffer holds what its limit
+        // allows; a fast line is read all along, as its bytes would not fit.
+        // (A handler that opened a modal box may return after the frame.)
+        if (m_port.isOpen() && m_receivePacing.isActive() && m_takenThisEvent < slowLineBatch) {
+            m_port.setReadBufferSize(1);
+            m_readingPaused = true;
+        }
     }
+}
+
+qint64 MSComm::bytesWaitingInDevice() const
+{
+    int waiting = 0;
+    return ::ioctl(m_port.handle(), FIONREAD, &waiting) == 0 ? waiting : 0;
 }
 
 void MSComm::timerEvent(QTimerEvent *event)
@@ -264,9 +310,18 @@ void MSComm::timerEvent(QTimerEvent *event)
         return;
     }
     m_receivePacing.stop();
-    // Quiet for a whole frame: the next byte is reported at once again.
+    if (m_readingPaused) {
+        m_readingPaused = false;
+        // Reading again; what waited in the device comes as readyRead at
+        // once, and handleReadyRead reports it together with the rest.
+        m_port.setReadBufferSize(receiveBufferSize);
+        if (m_port.isOpen() && bytesWaitingInDevice() > 0)
+            return;
+    }
     if (m_receivedWhilePacing)
         raiseReceived();
+    else
+        m_streaming = false; // quiet for a whole frame: the next byte is reported at once
 }
 
 void MSComm::handleError(QSerialPort::SerialPortError error)

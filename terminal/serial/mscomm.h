@@ -6,6 +6,7 @@
 
 #include <QBasicTimer>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -23,8 +24,10 @@
 // event is that recent waits for the end of the frame, when one event
 // reports it all (input() takes every waiting byte). So a fast line costs one
 // event a frame, not one for every few kilobytes that the device delivers.
-// The control holds at most 256 KiB of received bytes (more wait in the
-// device); a full buffer is reported at once.
+// Frames last a display frame for the first quarter second of a stream and
+// a tenth of a second after that; during a frame a slow line is not read at
+// all (its bytes wait in the device). The control holds at most 256 KiB of
+// received bytes (more wait in the device); a full buffer is reported at once.
 //
 // Opening writes commPort, settings, inputLen, inputMode and rThreshold, then
 // setPortOpen(true); closing is setPortOpen(false) alone. A line that another
@@ -112,6 +115,7 @@ private:
     [[noreturn]] void throwOpenFailure(const QString &device);
     void requireOutputRoom(qint64 byteCount) const;
     void applySettingsTo(QSerialPort &port) const;
+    qint64 bytesWaitingInDevice() const;
 
     std::shared_ptr<const PortCatalog> m_catalog;
     QStringList m_lockFolders;
@@ -126,4 +130,11 @@ private:
     // are reported when it ends.
     QBasicTimer m_receivePacing;
     bool m_receivedWhilePacing = false;
+    // Bytes the handler of the current receive event took with input().
+    qint64 m_takenThisEvent = 0;
+    // True while a slow line's bytes wait in the device for the frame's end.
+    bool m_readingPaused = false;
+    // Bytes have come in every frame since m_sinceStreamStart.
+    bool m_streaming = false;
+    QElapsedTimer m_sinceStreamStart;
 };

@@ -19,6 +19,7 @@ void AutoSizeLabel::placeAt(const QRect &geometry)
 {
     m_placedSize = geometry.size();
     setGeometry(geometry);
+    m_fittedLength = -1;
     fitCaption();
 }
 
@@ -45,7 +46,11 @@ void AutoSizeLabel::setRoom(QSize room)
 void AutoSizeLabel::fitCaption()
 {
     const bool roomChanged = m_room != m_fittedRoom;
-    if (m_room.isValid() && (roomChanged || text().size() != m_fittedLength)) {
+    if (m_room.isValid()) {
+        // Nothing to fit again: a count that streams in changes with every
+        // frame, and measuring it each time was most of its cost.
+        if (!roomChanged && text().size() == m_fittedLength)
+            return;
         m_fittedRoom = m_room;
         m_fittedLength = text().size();
         setFont(captionfit::fittedFont(m_fullFont, {text()}, m_room));

@@ -1,12 +1,10 @@
 #include "window/editmenu.h"
 
-#include "receive/receiveview.h"
+#include "textbox/textbox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
-#include <QTextDocument>
 
 namespace editmenu {
 
@@ -31,41 +29,13 @@ void addCommand(QMenu *menu, const QString &caption, const Command &command)
         QObject::connect(action, &QAction::triggered, menu, command.run);
 }
 
-template <typename Box> void showMenuOn(Box *box)
-{
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(box, &QWidget::customContextMenuRequested, box, [box](const QPoint &at) {
-        QMenu *menu = create(commandsOf(box), box);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        // The position comes in the viewport's coordinates.
-        menu->popup(box->viewport()->mapToGlobal(at));
-    });
-}
-
 } // namespace
 
-Commands commandsOf(QPlainTextEdit *box)
-{
-    const bool editable = !box->isReadOnly();
-    const QTextCursor cursor = box->textCursor();
-    const bool selected = cursor.hasSelection();
-    // The document counts the paragraph separator after the last block too.
-    const qint64 length = box->document()->characterCount() - 1;
-    Commands commands;
-    commands.undo = {editable && box->document()->isUndoAvailable(), [box] { box->undo(); }};
-    commands.cut = {editable && selected, [box] { box->cut(); }};
-    commands.copy = {selected, [box] { box->copy(); }};
-    commands.paste = {editable && box->canPaste(), [box] { box->paste(); }};
-    commands.remove = {editable && selected, [box] { box->textCursor().removeSelectedText(); }};
-    commands.selectAll = {canSelectAll(length, cursor.selectionEnd() - cursor.selectionStart()),
-                          [box] { box->selectAll(); }};
-    return commands;
-}
-
-Commands commandsOf(ReceiveView *box)
+Commands commandsOf(TextBox *box)
 {
     const bool selected = box->selLength() > 0;
     Commands commands;
+    commands.undo = {box->isUndoAvailable(), [box] { box->undo(); }};
     commands.cut = {selected, [box] { box->cut(); }};
     commands.copy = {selected, [box] { box->copy(); }};
     commands.paste = {clipboardHasText(), [box] { box->paste(); }};
@@ -91,14 +61,15 @@ QMenu *create(const Commands &commands, QWidget *parent)
     return menu;
 }
 
-void install(QPlainTextEdit *box)
+void install(TextBox *box)
 {
-    showMenuOn(box);
-}
-
-void install(ReceiveView *box)
-{
-    showMenuOn(box);
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(box, &QWidget::customContextMenuRequested, box, [box](const QPoint &at) {
+        QMenu *menu = create(commandsOf(box), box);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        // The position comes in the viewport's coordinates.
+        menu->popup(box->viewport()->mapToGlobal(at));
+    });
 }
 
 } // namespace editmenu

@@ -2,11 +2,9 @@
 
 #include <functional>
 
-class QAbstractScrollArea;
 class QMenu;
-class QPlainTextEdit;
 class QWidget;
-class ReceiveView;
+class TextBox;
 
 // The edit menu of the window's text boxes, in the window's language:
 // 撤消(&U), 剪切(&T), 复制(&C), 粘贴(&P), 删除(&D), 全选(&A), each enabled only
@@ -29,15 +27,14 @@ struct Commands
     Command selectAll;
 };
 
-Commands commandsOf(QPlainTextEdit *box);
-// The receive box keeps no undo history: its undo is never enabled.
-Commands commandsOf(ReceiveView *box);
+// Undo acts while the box has an edit to take back (the receive box keeps no
+// history: never).
+Commands commandsOf(TextBox *box);
 
 // The menu for these commands; the caller owns it.
 QMenu *create(const Commands &commands, QWidget *parent);
 
 // A right click or the menu key in the box opens its edit menu.
-void install(QPlainTextEdit *box);
-void install(ReceiveView *box);
+void install(TextBox *box);
 
 } // namespace editmenu

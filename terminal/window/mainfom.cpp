@@ -129,6 +129,11 @@ void MainFom::createControls()
     RXLab = place(makeLabel(StaFra, QStringLiteral("0")), "RXLab", 360, 180, 90, 180);
     SLab = place(makeLabel(StaFra, QStringLiteral("TX:")), "SLab", 1080, 180, 270, 180);
     RLab = place(makeLabel(StaFra, QStringLiteral("RX:")), "RLab", 60, 180, 270, 180);
+    // The counts change with every frame of a stream: drawn on a background of
+    // their own, they do not have the frame and the window behind them drawn
+    // again each time.
+    for (AutoSizeLabel *count : {TXLab, RXLab})
+        count->setAutoFillBackground(true);
 
     LOGOTimer = named(new QTimer(this), "LOGOTimer");
     LOGOTimer->setInterval(900);

@@ -1,9 +1,9 @@
-#include "receive/receivetext.h"
+#include "textbox/editabletext.h"
 
 #include <QTest>
 
-// The receive box's text, lines, caret and edits, without a widget.
-class tst_ReceiveText : public QObject
+// A text box's text, lines, caret, edits and undo history, without a widget.
+class tst_EditableText : public QObject
 {
     Q_OBJECT
 
@@ -20,6 +20,7 @@ private slots:
     void pasteTypesLineBreaksAsCrLf_data();
     void pasteTypesLineBreaksAsCrLf();
     void columnsFollowTheWidths();
+    void undoTakesBackAStepAtATime();
 };
 
 namespace {
@@ -32,9 +33,9 @@ qreal unitWidths(QStringView shown)
 
 } // namespace
 
-void tst_ReceiveText::holdsTheTextAsReceived()
+void tst_EditableText::holdsTheTextAsReceived()
 {
-    ReceiveText text;
+    EditableText text;
     QCOMPARE(text.size(), 0);
     QCOMPARE(text.lineCount(), 1);
     text.append(u"ab\r\n");
@@ -59,7 +60,7 @@ void tst_ReceiveText::holdsTheTextAsReceived()
     QCOMPARE(text.text(), u"again"_qs);
 }
 
-void tst_ReceiveText::showsLines_data()
+void tst_EditableText::showsLines_data()
 {
     QTest::addColumn<QString>("received");
     QTest::addColumn<QStringList>("lines");
@@ -72,11 +73,11 @@ void tst_ReceiveText::showsLines_data()
                                      << QStringList{u"<b>bold</b> &amp; <a href='x'>&C</a>"_qs};
 }
 
-void tst_ReceiveText::showsLines()
+void tst_EditableText::showsLines()
 {
     QFETCH(QString, received);
     QFETCH(QStringList, lines);
-    ReceiveText text;
+    EditableText text;
     text.append(received);
     QCOMPARE(text.text(), received);
     QCOMPARE(text.size(), received.size());
@@ -87,7 +88,7 @@ void tst_ReceiveText::showsLines()
     QCOMPARE(text.shownLine(text.lineCount()), QString());
 }
 
-void tst_ReceiveText::caretStops_data()
+void tst_EditableText::caretStops_data()
 {
     QTest::addColumn<QString>("received");
     QTest::addColumn<qint64>("position");
@@ -105,11 +106,11 @@ void tst_ReceiveText::caretStops_data()
     QTest::newRow("inside a surrogate pair") << pair << 2ll << 3ll << 1ll << 3ll;
 }
 
-void tst_ReceiveText::caretStops()
+void tst_EditableText::caretStops()
 {
     QFETCH(QString, received);
     QFETCH(qint64, position);
-    ReceiveText text;
+    EditableText text;
     text.append(received);
     QTEST(text.nextCaretStop(position), "next");
     QTEST(text.previousCaretStop(position), "previous");
@@ -118,7 +119,7 @@ void tst_ReceiveText::caretStops()
     QCOMPARE(text.selLength(), 0);
 }
 
-void tst_ReceiveText::words_data()
+void tst_EditableText::words_data()
 {
     QTest::addColumn<QString>("received");
     QTest::addColumn<qint64>("position");
@@ -134,11 +135,11 @@ void tst_ReceiveText::words_data()
     QTest::newRow("line breaks part words") << u"0A\r\n1B"_qs << 1ll << 4ll << 0ll << u"0A"_qs;
 }
 
-void tst_ReceiveText::words()
+void tst_EditableText::words()
 {
     QFETCH(QString, received);
     QFETCH(qint64, position);
-    ReceiveText text;
+    EditableText text;
     text.append(received);
     QTEST(text.nextWordStart(position), "nextStart");
     QTEST(text.previousWordStart(position), "previousStart");
@@ -146,23 +147,23 @@ void tst_ReceiveText::words()
     QTEST(text.selectedText(), "word");
 }
 
-void tst_ReceiveText::appendingLeavesTheCaretAlone()
+void tst_EditableText::appendingLeavesTheCaretAlone()
 {
-    ReceiveText text;
+    EditableText text;
     text.append(u"abcdef");
     text.setSelStart(2);
-    text.moveCaret(text.nextCaretStop(text.caret()), ReceiveText::Move::Extend);
+    text.moveCaret(text.nextCaretStop(text.caret()), EditableText::Move::Extend);
     text.append(u"ghi");
     QCOMPARE(text.selStart(), 2);
     QCOMPARE(text.selectedText(), u"c"_qs);
 }
 
-void tst_ReceiveText::editsReplaceTheSelection()
+void tst_EditableText::editsReplaceTheSelection()
 {
-    ReceiveText text;
+    EditableText text;
     text.append(u"ab\r\ncd😀e");
     text.setSelStart(1);
-    text.moveCaret(5, ReceiveText::Move::Extend);
+    text.moveCaret(5, EditableText::Move::Extend);
     text.replaceSelection(u"XY");
     QCOMPARE(text.text(), u"aXYd😀e"_qs);
     QCOMPARE(text.lineCount(), 1);
@@ -190,7 +191,7 @@ void tst_ReceiveText::editsReplaceTheSelection()
     QCOMPARE(text.caret(), 0);
 }
 
-void tst_ReceiveText::pasteTypesLineBreaksAsCrLf_data()
+void tst_EditableText::pasteTypesLineBreaksAsCrLf_data()
 {
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("result");
@@ -203,21 +204,21 @@ void tst_ReceiveText::pasteTypesLineBreaksAsCrLf_data()
     QTest::newRow("other controls as they are") << QString(u"\t\0"_qs) << QString(u"[\t\0]"_qs);
 }
 
-void tst_ReceiveText::pasteTypesLineBreaksAsCrLf()
+void tst_EditableText::pasteTypesLineBreaksAsCrLf()
 {
     QFETCH(QString, pasted);
-    ReceiveText text;
+    EditableText text;
     text.append(u"[sel]");
     text.setSelStart(1);
-    text.moveCaret(4, ReceiveText::Move::Extend);
+    text.moveCaret(4, EditableText::Move::Extend);
     text.paste(pasted);
     QTEST(text.text(), "result");
     QCOMPARE(text.caret(), text.size() - 1);
 }
 
-void tst_ReceiveText::columnsFollowTheWidths()
+void tst_EditableText::columnsFollowTheWidths()
 {
-    ReceiveText text;
+    EditableText text;
     text.setMeasure(unitWidths);
     text.append(u"a😀bcdef\r\nab\r\nabcdefgh");
     QCOMPARE(text.xInLine(0, 3), 3.0);   // the pair is two wide
@@ -229,14 +230,59 @@ void tst_ReceiveText::columnsFollowTheWidths()
     // Up and down keep the column a run of such moves began in, past a
     // shorter line.
     text.setSelStart(6);
-    text.moveCaretByLines(1, ReceiveText::Move::Stay);
+    text.moveCaretByLines(1, EditableText::Move::Stay);
     QCOMPARE(text.caret(), 12); // the end of "ab"
-    text.moveCaretByLines(1, ReceiveText::Move::Extend);
+    text.moveCaretByLines(1, EditableText::Move::Extend);
     QCOMPARE(text.caret(), 20);
     QCOMPARE(text.anchor(), 12);
-    text.moveCaretByLines(-5, ReceiveText::Move::Stay); // clamped to the first line
+    text.moveCaretByLines(-5, EditableText::Move::Stay); // clamped to the first line
     QCOMPARE(text.caret(), 6);
 }
 
-QTEST_APPLESS_MAIN(tst_ReceiveText)
-#include "tst_receivetext.moc"
+void tst_EditableText::undoTakesBackAStepAtATime()
+{
+    EditableText text;
+    text.setUndoEnabled(true);
+    for (const QChar c : u"ab cd"_qs) // typing goes by words
+        text.type(QStringView(&c, 1));
+    text.paste(u"!\n");
+    QCOMPARE(text.text(), u"ab cd!\r\n"_qs);
+    text.undo();
+    QCOMPARE(text.text(), u"ab cd"_qs);
+    text.undo();
+    QCOMPARE(text.text(), u"ab"_qs);
+    text.redo();
+    QCOMPARE(text.text(), u"ab cd"_qs);
+    QCOMPARE(text.caret(), 5);
+
+    // Undone, an edit of a selection selects it again; a new edit drops
+    // what was undone.
+    text.setSelStart(1);
+    text.moveCaret(4, EditableText::Move::Extend);
+    text.deleteForward();
+    QCOMPARE(text.text(), u"ad"_qs);
+    text.undo();
+    QCOMPARE(text.text(), u"ab cd"_qs);
+    QCOMPARE(text.selectedText(), u"b c"_qs);
+    text.type(u"X");
+    QCOMPARE(text.text(), u"aXd"_qs);
+    QVERIFY(!text.canRedo());
+    text.undo();
+    text.undo();
+    text.undo();
+    QCOMPARE(text.text(), QString());
+    QVERIFY(!text.canUndo());
+
+    // Appending is no edit, and a new text forgets the history.
+    text.redo();
+    text.append(u"+");
+    text.setText(u"new\rtext");
+    QCOMPARE(text.text(), u"new\r\ntext"_qs);
+    QVERIFY(!text.canUndo() && !text.canRedo());
+    text.setUndoEnabled(false);
+    text.type(u"z");
+    QVERIFY(!text.canUndo());
+}
+
+QTEST_APPLESS_MAIN(tst_EditableText)
+#include "tst_editabletext.moc"

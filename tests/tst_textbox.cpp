@@ -1,16 +1,19 @@
-#include "receive/receiveview.h"
+#include "textbox/textbox.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
-// The receive box as a widget: wrapping at its width, scrolling, keys, the
-// mouse and painting. Its text and caret alone are tested in tst_receivetext.
-class tst_ReceiveView : public QObject
+// The text box as a widget: wrapping at its width, scrolling, keys, the
+// mouse and painting. Its text and caret alone are tested in tst_editabletext.
+class tst_TextBox : public QObject
 {
     Q_OBJECT
 
@@ -23,7 +26,11 @@ private slots:
     void takesTypingAndPasting();
     void selectsWithTheMouse();
     void tabMovesTheFocusOn();
+    void anEditInALongUnbrokenRunCostsInProportion();
     void paintsTheSelection();
+    void itsScrollBarLooksLikeAnyOther();
+    void showsWhatAWholeRepaintDraws_data();
+    void showsWhatAWholeRepaintDraws();
 };
 
 namespace {
@@ -38,10 +45,10 @@ struct ShownView
         view.activateWindow();
         view.setFocus();
     }
-    ReceiveView view;
+    TextBox view;
 };
 
-qreal widestLine(const ReceiveView &view)
+qreal widestLine(const TextBox &view)
 {
     QFont font = view.font();
     font.setKerning(false);
@@ -63,10 +70,10 @@ int pixelsOf(const QImage &image, QColor colour)
 
 } // namespace
 
-void tst_ReceiveView::wrapsAtItsWidth()
+void tst_TextBox::wrapsAtItsWidth()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     QVERIFY(view.verticalScrollBar()->isVisible());
     const QString line = QString(3000, u'W');
     view.appendText(line);
@@ -86,7 +93,7 @@ void tst_ReceiveView::wrapsAtItsWidth()
         QVERIFY2(view.shownLine(i).size() % 3 == 0, qPrintable(view.shownLine(i)));
 }
 
-void tst_ReceiveView::wrapsPieceByPieceAsItWouldWhole()
+void tst_TextBox::wrapsPieceByPieceAsItWouldWhole()
 {
     ShownView piecewise;
     ShownView whole;
@@ -101,7 +108,7 @@ void tst_ReceiveView::wrapsPieceByPieceAsItWouldWhole()
         QCOMPARE(piecewise.view.shownLine(line), whole.view.shownLine(line));
 }
 
-void tst_ReceiveView::aNewWidthReachesALongTextInTime()
+void tst_TextBox::aNewWidthReachesALongTextInTime()
 {
     ShownView wide(QSize(400, 160));
     const QByteArray bytes =
@@ -122,10 +129,10 @@ void tst_ReceiveView::aNewWidthReachesALongTextInTime()
     QCOMPARE(wide.view.firstVisibleLine() + wide.view.visibleLineCount(), wide.view.lineCount());
 }
 
-void tst_ReceiveView::followsTheCaretToTheEnd()
+void tst_TextBox::followsTheCaretToTheEnd()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     for (int i = 0; i < 500; ++i)
         view.appendText(u"line of text\r\n");
     view.moveCaretToEnd();
@@ -145,10 +152,10 @@ void tst_ReceiveView::followsTheCaretToTheEnd()
     QTRY_COMPARE(bar->value(), bar->maximum());
 }
 
-void tst_ReceiveView::selectsAndCopiesWithTheKeyboard()
+void tst_TextBox::selectsAndCopiesWithTheKeyboard()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(u"ab\r\ncd");
     view.moveCaretToEnd();
     QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
@@ -173,10 +180,10 @@ void tst_ReceiveView::selectsAndCopiesWithTheKeyboard()
     QCOMPARE(QGuiApplication::clipboard()->text(), view.text());
 }
 
-void tst_ReceiveView::takesTypingAndPasting()
+void tst_TextBox::takesTypingAndPasting()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(u"abc");
     view.setSelStart(1);
     QTest::keyClicks(&view, u"XY"_qs);
@@ -206,12 +213,23 @@ void tst_ReceiveView::takesTypingAndPasting()
     // Received data goes on after what was typed.
     view.appendText(u"!");
     QCOMPARE(view.text(), u"z!"_qs);
+
+    // An input method's composition shows, and only its commit is text.
+    const QImage before = view.viewport()->grab().toImage();
+    QInputMethodEvent composing(u"zhong"_qs, {});
+    QApplication::sendEvent(&view, &composing);
+    QVERIFY(view.viewport()->grab().toImage() != before);
+    QCOMPARE(view.text(), u"z!"_qs);
+    QInputMethodEvent committed;
+    committed.setCommitString(u"中"_qs);
+    QApplication::sendEvent(&view, &committed);
+    QCOMPARE(view.text(), u"z中!"_qs);
 }
 
-void tst_ReceiveView::selectsWithTheMouse()
+void tst_TextBox::selectsWithTheMouse()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(u"hello world\r\nsecond line");
     QWidget *area = view.viewport();
     const int lineHeight = QFontMetricsF(view.font()).lineSpacing();
@@ -235,10 +253,10 @@ void tst_ReceiveView::selectsWithTheMouse()
     QCOMPARE(view.selectedText(), u"world"_qs);
 }
 
-void tst_ReceiveView::tabMovesTheFocusOn()
+void tst_TextBox::tabMovesTheFocusOn()
 {
     QWidget form;
-    auto *view = new ReceiveView(&form);
+    auto *view = new TextBox(&form);
     auto *next = new QLineEdit(&form);
     next->move(0, 200);
     form.show();
@@ -251,10 +269,30 @@ void tst_ReceiveView::tabMovesTheFocusOn()
     QCOMPARE(view->text(), QString());
 }
 
-void tst_ReceiveView::paintsTheSelection()
+// Unspaced hex of a firmware image is one long run without a place to break
+// it: a key or a new width wraps what follows once, so that the work grows
+// with the text, not with its square.
+void tst_TextBox::anEditInALongUnbrokenRunCostsInProportion()
+{
+    const auto workFor = [](qsizetype length) {
+        ShownView shown(QSize(300, 100));
+        shown.view.setText(QString(length, u'A'));
+        shown.view.setSelStart(length / 2);
+        const qint64 before = shown.view.wrappedCharacters();
+        QTest::keyClick(&shown.view, Qt::Key_B);
+        shown.view.resize(280, 100);
+        [&] { QTRY_COMPARE(shown.view.width(), 280); }();
+        return shown.view.wrappedCharacters() - before;
+    };
+    const qint64 tenth = workFor(100'000);
+    const qint64 whole = workFor(1'000'000);
+    QVERIFY2(whole < 20 * tenth, qPrintable(QStringLiteral("%1 / %2").arg(whole).arg(tenth)));
+}
+
+void tst_TextBox::paintsTheSelection()
 {
     ShownView shown;
-    ReceiveView &view = shown.view;
+    TextBox &view = shown.view;
     view.appendText(QString(u"text 中文 \0 😀 \x7f\r\nmore"_qs));
     const QColor highlight = view.palette().color(QPalette::Active, QPalette::Highlight);
     QCOMPARE(pixelsOf(view.viewport()->grab().toImage(), highlight), 0);
@@ -262,5 +300,95 @@ void tst_ReceiveView::paintsTheSelection()
     QVERIFY(pixelsOf(view.viewport()->grab().toImage(), highlight) > 0);
 }
 
-QTEST_MAIN(tst_ReceiveView)
-#include "tst_receiveview.moc"
+// The bar is painted in bands (a tall one would be handed to Qt's thread pool
+// otherwise); the bands must join up into the bar any scroll bar shows.
+void tst_TextBox::itsScrollBarLooksLikeAnyOther()
+{
+    ShownView shown(QSize(240, 480));
+    for (int i = 0; i < 100; ++i)
+        shown.view.appendText(u"line\r\n");
+    shown.view.setSelStart(200);
+    QScrollBar *bar = shown.view.verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
+    const QImage banded = bar->grab().toImage();
+    bar->setStyle(QApplication::style());
+    QCOMPARE(banded, bar->grab().toImage());
+}
+
+// What happens to the box while it is on screen, frame after frame.
+enum class Traffic {
+    LineByLine,
+    ScreenfulsAtOnce,
+    ScrolledUp,
+    WithSelection,
+    HexByteByByte,
+    FocusedCaret
+};
+Q_DECLARE_METATYPE(Traffic)
+
+void tst_TextBox::showsWhatAWholeRepaintDraws_data()
+{
+    QTest::addColumn<Traffic>("traffic");
+    QTest::newRow("a line a frame, following the end") << Traffic::LineByLine;
+    QTest::newRow("more than a screen a frame") << Traffic::ScreenfulsAtOnce;
+    QTest::newRow("scrolled up while lines arrive below") << Traffic::ScrolledUp;
+    QTest::newRow("a selection while lines arrive") << Traffic::WithSelection;
+    QTest::newRow("hex, a byte a frame") << Traffic::HexByteByByte;
+    QTest::newRow("the caret at the end, shown") << Traffic::FocusedCaret;
+}
+
+// A frame draws only what changed and moves the pixels already drawn; what
+// is on screen after each frame must be what drawing the whole box draws.
+void tst_TextBox::showsWhatAWholeRepaintDraws()
+{
+    QFETCH(Traffic, traffic);
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(traffic == Traffic::FocusedCaret ? 0 : flashTime); // no blink
+    const auto restoreFlash = qScopeGuard([&] { QApplication::setCursorFlashTime(flashTime); });
+    ShownView shown;
+    TextBox &view = shown.view;
+    if (traffic != Traffic::FocusedCaret)
+        view.clearFocus();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const auto onScreen = [&] {
+        QTest::qWait(30); // frames and repaints done
+        return view.screen()
+            ->grabWindow(view.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto wholeRepaint = [&] {
+        return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+
+    for (int step = 0; step < 18; ++step) {
+        const QString line = QStringLiteral("line %1 中文 of text\r\n").arg(step);
+        switch (traffic) {
+        case Traffic::ScreenfulsAtOnce:
+            view.appendText(line.repeated(view.visibleLineCount() + step % 3));
+            break;
+        case Traffic::HexByteByByte:
+            view.appendHex(QByteArray(1, char(step * 37)));
+            break;
+        default:
+            view.appendText(QStringView(line).left(step % 2 ? line.size() : 9)); // half lines too
+        }
+        if (traffic == Traffic::ScrolledUp && step == 12)
+            view.verticalScrollBar()->setValue(2);
+        if (traffic == Traffic::WithSelection && step == 10)
+            view.selectAll();
+        if (traffic == Traffic::FocusedCaret && step == 3)
+            view.setSelStart(0);
+        // The user looks elsewhere for a while; then the caret follows the data again.
+        const bool userMovedAway = (traffic == Traffic::ScrolledUp && step >= 12) ||
+                                   (traffic == Traffic::WithSelection && step >= 10 && step < 14) ||
+                                   (traffic == Traffic::FocusedCaret && step == 3);
+        if (!userMovedAway)
+            view.moveCaretToEnd();
+        const QImage drawn = onScreen();
+        QVERIFY2(drawn == wholeRepaint(), qPrintable(QStringLiteral("after step %1").arg(step)));
+    }
+}
+
+QTEST_MAIN(tst_TextBox)
+#include "tst_textbox.moc"

@@ -1,6 +1,6 @@
-#include "receive/linewrap.h"
+#include "textbox/linewrap.h"
 
-#include "receive/chunkedtext.h"
+#include "textbox/chunkedtext.h"
 
 #include <QChar>
 #include <QScopeGuard>

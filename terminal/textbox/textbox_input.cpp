@@ -1,6 +1,6 @@
-// The receive box's input: keys, the mouse, the input method and the
-// clipboard, turned into moves and edits of its text.
-#include "receive/receiveview.h"
+// The text box's input: keys, the mouse, the input method and the clipboard,
+// turned into moves and edits of its text.
+#include "textbox/textbox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -11,13 +11,13 @@
 
 // ---- the edit commands ----
 
-void ReceiveView::copy() const
+void TextBox::copy() const
 {
     if (selLength() > 0)
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
-void ReceiveView::cut()
+void TextBox::cut()
 {
     if (selLength() > 0) {
         copy();
@@ -26,7 +26,7 @@ void ReceiveView::cut()
     }
 }
 
-void ReceiveView::paste()
+void TextBox::paste()
 {
     const QString pasted = QGuiApplication::clipboard()->text();
     if (pasted.isEmpty())
@@ -35,13 +35,25 @@ void ReceiveView::paste()
     caretMoved();
 }
 
-void ReceiveView::deleteSelection()
+void TextBox::undo()
+{
+    m_text.undo();
+    caretMoved();
+}
+
+void TextBox::redo()
+{
+    m_text.redo();
+    caretMoved();
+}
+
+void TextBox::deleteSelection()
 {
     m_text.replaceSelection(QStringView());
     caretMoved();
 }
 
-void ReceiveView::selectAll()
+void TextBox::selectAll()
 {
     m_text.selectAll();
     caretMoved();
@@ -49,7 +61,7 @@ void ReceiveView::selectAll()
 
 // ---- keys ----
 
-bool ReceiveView::handleNavigation(QKeyEvent *event)
+bool TextBox::handleNavigation(QKeyEvent *event)
 {
     enum class Target {
         NextChar,
@@ -146,8 +158,16 @@ bool ReceiveView::handleNavigation(QKeyEvent *event)
     return false;
 }
 
-bool ReceiveView::handleEditing(QKeyEvent *event)
+bool TextBox::handleEditing(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Undo)) {
+        undo();
+        return true;
+    }
+    if (event->matches(QKeySequence::Redo)) {
+        redo();
+        return true;
+    }
     if (event->matches(QKeySequence::Paste)) {
         paste();
         return true;
@@ -176,16 +196,18 @@ bool ReceiveView::handleEditing(QKeyEvent *event)
     const bool printable = !typed.isEmpty() && std::all_of(typed.begin(), typed.end(),
                                                            [](QChar c) { return c.isPrint(); });
     if (printable && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        m_text.replaceSelection(typed);
+        m_text.type(typed);
         caretMoved();
         return true;
     }
     return false;
 }
 
-bool ReceiveView::isOwnShortcut(QKeyEvent *event) const
+bool TextBox::isOwnShortcut(QKeyEvent *event) const
 {
     static const QKeySequence::StandardKey keys[] = {QKeySequence::SelectAll,
+                                                     QKeySequence::Undo,
+                                                     QKeySequence::Redo,
                                                      QKeySequence::Copy,
                                                      QKeySequence::Cut,
                                                      QKeySequence::Paste,
@@ -206,7 +228,7 @@ bool ReceiveView::isOwnShortcut(QKeyEvent *event) const
            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
-bool ReceiveView::event(QEvent *event)
+bool TextBox::event(QEvent *event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
         auto *keyEvent = static_cast<QKeyEvent *>(event);
@@ -218,7 +240,7 @@ bool ReceiveView::event(QEvent *event)
     return QAbstractScrollArea::event(event);
 }
 
-void ReceiveView::keyPressEvent(QKeyEvent *event)
+void TextBox::keyPressEvent(QKeyEvent *event)
 {
     if (handleNavigation(event) || handleEditing(event)) {
         event->accept();
@@ -229,8 +251,19 @@ void ReceiveView::keyPressEvent(QKeyEvent *event)
 
 // ---- the mouse ----
 
-void ReceiveView::mousePressEvent(QMouseEvent *event)
+void TextBox::mousePressEvent(QMouseEvent *event)
 {
+    // The middle button pastes what is selected anywhere on the screen (X11).
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+        const QString selected = clipboard->text(QClipboard::Selection);
+        if (!selected.isEmpty()) {
+            m_text.moveCaret(positionAt(event->position().toPoint()), Move::Stay);
+            m_text.paste(selected);
+            caretMoved();
+        }
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -241,7 +274,7 @@ void ReceiveView::mousePressEvent(QMouseEvent *event)
     caretMoved();
 }
 
-void ReceiveView::mouseMoveEvent(QMouseEvent *event)
+void TextBox::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_mouseSelecting || !(event->buttons() & Qt::LeftButton))
         return;
@@ -255,7 +288,7 @@ void ReceiveView::mouseMoveEvent(QMouseEvent *event)
     caretMoved();
 }
 
-void ReceiveView::mouseReleaseEvent(QMouseEvent *event)
+void TextBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && m_mouseSelecting) {
         m_mouseSelecting = false;
@@ -267,7 +300,7 @@ void ReceiveView::mouseReleaseEvent(QMouseEvent *event)
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
-void ReceiveView::mouseDoubleClickEvent(QMouseEvent *event)
+void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mouseDoubleClickEvent(event);
@@ -280,16 +313,23 @@ void ReceiveView::mouseDoubleClickEvent(QMouseEvent *event)
 
 // ---- the input method ----
 
-void ReceiveView::inputMethodEvent(QInputMethodEvent *event)
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
     if (!event->commitString().isEmpty()) {
-        m_text.replaceSelection(event->commitString());
+        m_text.type(event->commitString());
         caretMoved();
+    }
+    // What the input method composes (pinyin, say) shows at the caret until
+    // it is committed.
+    if (event->preeditString() != m_preedit) {
+        m_preedit = event->preeditString();
+        m_everythingChanged = true;
+        showNow();
     }
     event->accept();
 }
 
-QVariant ReceiveView::inputMethodQuery(Qt::InputMethodQuery query) const
+QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     // The input method sees the line the caret is on.
     const auto caretLineStart = [this] { return m_text.lineStart(m_text.lineAt(m_text.caret())); };

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "receive/chunkedtext.h"
-#include "receive/linewrap.h"
+#include "textbox/chunkedtext.h"
+#include "textbox/edithistory.h"
+#include "textbox/linewrap.h"
 
 #include <QString>
 #include <QStringView>
@@ -9,23 +10,24 @@
 #include <algorithm>
 #include <cstdlib>
 
-// What the receive box shows, apart from the widget that shows it: the text
-// as received and typed (ChunkedText), its lines at the box's width
-// (WrappedLines), the caret and the other end of the selection (the anchor).
-// The box draws it, scrolls it and turns keys and clicks into calls here.
+// What a text box shows, apart from the widget that shows it: the text as
+// received and typed (ChunkedText), its lines at the box's width
+// (WrappedLines), the caret and the other end of the selection (the anchor),
+// and, where the box keeps one, the history of its edits. The box draws it,
+// scrolls it and turns keys and clicks into calls here.
 //
 // Positions are in UTF-16 code units; a CR LF is two. The caret never stands
 // inside a CR LF pair or a surrogate pair. Widths come from the measure the
 // box sets from its font: until it does, every character is zero wide.
-class ReceiveText
+class EditableText
 {
 public:
     // Whether the anchor follows the caret (nothing selected) or stays.
     enum class Move { Stay, Extend };
 
-    ReceiveText();
-    ReceiveText(const ReceiveText &) = delete;
-    ReceiveText &operator=(const ReceiveText &) = delete;
+    EditableText();
+    EditableText(const EditableText &) = delete;
+    EditableText &operator=(const EditableText &) = delete;
 
     // ---- the text ----
 
@@ -33,6 +35,7 @@ public:
     QString text() const { return m_text.toString(); }
     QString mid(qint64 position, qint64 count) const { return m_text.mid(position, count); }
     // Adds text at the end; the caret and the selection stay where they are.
+    // Appending is no edit: it is not undone.
     void append(QStringView piece)
     {
         const qint64 from = m_text.size();
@@ -46,8 +49,11 @@ public:
         m_text.appendHex(bytes);
         m_lines.appended(m_text, from);
     }
-    // Empties the text; the caret goes to the start.
+    // Empties the text; the caret goes to the start, the history is forgotten.
     void clear();
+    // Replaces the text, every CR LF, lone CR and lone LF made a CR LF; the
+    // caret goes to the start and the history is forgotten.
+    void setText(QStringView text);
 
     // ---- lines ----
 
@@ -112,6 +118,9 @@ public:
 
     // Puts text in place of the selection; the caret goes after it.
     void replaceSelection(QStringView replacement);
+    // As replaceSelection, for typed text: typing that goes on is undone a
+    // word at a time.
+    void type(QStringView typed);
     // As replaceSelection, with each CR LF, lone CR and lone LF made a CR LF,
     // as the Enter key types a line break.
     void paste(QStringView pasted);
@@ -120,7 +129,27 @@ public:
     void deleteBackward();
     void deleteForward();
 
+    // ---- undo ----
+
+    // Whether edits are recorded to be undone (off at first); turning it
+    // off forgets the history.
+    void setUndoEnabled(bool enabled);
+    bool canUndo() const { return m_undoEnabled && m_history.canUndo(); }
+    bool canRedo() const { return m_undoEnabled && m_history.canRedo(); }
+    // Takes back the last edit and selects as before it; does again the last
+    // edit taken back and puts the caret after it.
+    void undo();
+    void redo();
+
+    // Characters looked at by wrapping so far: the work edits and appends
+    // have done. The terminal never asks; the tests do (see WrappedLines).
+    qint64 wrappedCharacters() const { return m_lines.scannedCharacters(); }
+
 private:
+    // Puts added in place of removed characters at position, lines wrapped
+    // again around them; the caret goes after them.
+    void replace(qint64 position, qint64 removed, QStringView added);
+    void edit(QStringView replacement, bool typed);
     // Whether the caret may stand at position: not inside a pair.
     bool isCaretStop(qint64 position) const;
     void placeCaret(qint64 position, Move move, bool keepColumn);
@@ -131,4 +160,6 @@ private:
     qint64 m_caret = 0;
     qint64 m_anchor = 0;
     qreal m_preferredX = -1; // the column of a run of up and down moves
+    EditHistory m_history;
+    bool m_undoEnabled = false;
 };

@@ -1,4 +1,4 @@
-#include "receive/receivetext.h"
+#include "textbox/editabletext.h"
 
 namespace {
 
@@ -12,26 +12,55 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t' || linewrap::isLineBreak(c.unicode());
 }
 
+// Every CR LF, lone CR and lone LF made a CR LF, as the Enter key types it.
+QString withCrLf(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r') {
+            result.append(u"\r\n");
+            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+        } else if (c == u'\n') {
+            result.append(u"\r\n");
+        } else {
+            result.append(c);
+        }
+    }
+    return result;
+}
+
 } // namespace
 
-ReceiveText::ReceiveText() : m_advances([](QStringView) { return 0.0; }), m_lines(m_advances) {}
+EditableText::EditableText() : m_advances([](QStringView) { return 0.0; }), m_lines(m_advances) {}
 
-void ReceiveText::clear()
+void EditableText::clear()
 {
     m_text.clear();
     m_lines.clear();
     m_caret = m_anchor = 0;
     m_preferredX = -1;
+    m_history.clear();
+}
+
+void EditableText::setText(QStringView text)
+{
+    clear();
+    const QString lines = withCrLf(text);
+    m_text.append(lines);
+    m_lines.appended(m_text, 0);
 }
 
 // ---- lines ----
 
-qint64 ReceiveText::lineEnd(qsizetype line) const
+qint64 EditableText::lineEnd(qsizetype line) const
 {
     return line + 1 < m_lines.count() ? m_lines.start(line + 1) : m_text.size();
 }
 
-qint64 ReceiveText::contentEnd(qsizetype line) const
+qint64 EditableText::contentEnd(qsizetype line) const
 {
     const qint64 start = m_lines.start(line);
     const qint64 end = lineEnd(line);
@@ -43,12 +72,12 @@ qint64 ReceiveText::contentEnd(qsizetype line) const
     return last == u'\r' ? end - 1 : end;
 }
 
-qint64 ReceiveText::drawnEnd(qsizetype line) const
+qint64 EditableText::drawnEnd(qsizetype line) const
 {
     return std::min(contentEnd(line), m_lines.start(line) + longestDrawnLine);
 }
 
-QString ReceiveText::shown(qint64 from, qint64 to) const
+QString EditableText::shown(qint64 from, qint64 to) const
 {
     QString drawn = m_text.mid(from, to - from);
     char16_t *out = reinterpret_cast<char16_t *>(drawn.data());
@@ -57,7 +86,7 @@ QString ReceiveText::shown(qint64 from, qint64 to) const
     return drawn;
 }
 
-QString ReceiveText::shownLine(qsizetype line) const
+QString EditableText::shownLine(qsizetype line) const
 {
     if (line < 0 || line >= m_lines.count())
         return QString();
@@ -66,13 +95,13 @@ QString ReceiveText::shownLine(qsizetype line) const
 
 // ---- widths ----
 
-void ReceiveText::setMeasure(GlyphAdvances::Measure measure)
+void EditableText::setMeasure(GlyphAdvances::Measure measure)
 {
     m_advances.setMeasure(std::move(measure));
     m_lines.rewrap(m_text);
 }
 
-qreal ReceiveText::xInLine(qsizetype line, qint64 position) const
+qreal EditableText::xInLine(qsizetype line, qint64 position) const
 {
     const qint64 start = m_lines.start(line);
     const qint64 end = std::clamp(position, start, drawnEnd(line));
@@ -86,7 +115,7 @@ qreal ReceiveText::xInLine(qsizetype line, qint64 position) const
     return x;
 }
 
-qint64 ReceiveText::positionInLine(qsizetype line, qreal x) const
+qint64 EditableText::positionInLine(qsizetype line, qreal x) const
 {
     const qint64 start = m_lines.start(line);
     const qint64 end = drawnEnd(line);
@@ -109,7 +138,7 @@ qint64 ReceiveText::positionInLine(qsizetype line, qreal x) const
 
 // ---- caret and selection ----
 
-void ReceiveText::placeCaret(qint64 position, Move move, bool keepColumn)
+void EditableText::placeCaret(qint64 position, Move move, bool keepColumn)
 {
     m_caret = std::clamp<qint64>(position, 0, m_text.size());
     if (move == Move::Stay)
@@ -118,12 +147,12 @@ void ReceiveText::placeCaret(qint64 position, Move move, bool keepColumn)
         m_preferredX = -1;
 }
 
-void ReceiveText::moveCaret(qint64 position, Move move)
+void EditableText::moveCaret(qint64 position, Move move)
 {
     placeCaret(position, move, false);
 }
 
-void ReceiveText::moveCaretByLines(qsizetype lines, Move move)
+void EditableText::moveCaretByLines(qsizetype lines, Move move)
 {
     const qsizetype line = m_lines.lineAt(m_caret);
     if (m_preferredX < 0)
@@ -132,7 +161,7 @@ void ReceiveText::moveCaretByLines(qsizetype lines, Move move)
     placeCaret(positionInLine(target, m_preferredX), move, true);
 }
 
-void ReceiveText::setSelStart(qint64 position)
+void EditableText::setSelStart(qint64 position)
 {
     position = std::clamp<qint64>(position, 0, m_text.size());
     while (!isCaretStop(position))
@@ -140,18 +169,18 @@ void ReceiveText::setSelStart(qint64 position)
     placeCaret(position, Move::Stay, false);
 }
 
-void ReceiveText::moveCaretToEnd()
+void EditableText::moveCaretToEnd()
 {
     placeCaret(m_text.size(), Move::Stay, false);
 }
 
-void ReceiveText::selectAll()
+void EditableText::selectAll()
 {
     m_anchor = 0;
     placeCaret(m_text.size(), Move::Extend, false);
 }
 
-void ReceiveText::selectWordAt(qint64 position)
+void EditableText::selectWordAt(qint64 position)
 {
     qint64 start = position;
     qint64 end = position;
@@ -165,7 +194,7 @@ void ReceiveText::selectWordAt(qint64 position)
     placeCaret(end, Move::Extend, false);
 }
 
-bool ReceiveText::isCaretStop(qint64 position) const
+bool EditableText::isCaretStop(qint64 position) const
 {
     if (position <= 0 || position >= m_text.size())
         return true;
@@ -175,7 +204,7 @@ bool ReceiveText::isCaretStop(qint64 position) const
              (before.isHighSurrogate() && after.isLowSurrogate()));
 }
 
-qint64 ReceiveText::nextCaretStop(qint64 position) const
+qint64 EditableText::nextCaretStop(qint64 position) const
 {
     position = std::min(position + 1, m_text.size());
     while (!isCaretStop(position))
@@ -183,7 +212,7 @@ qint64 ReceiveText::nextCaretStop(qint64 position) const
     return position;
 }
 
-qint64 ReceiveText::previousCaretStop(qint64 position) const
+qint64 EditableText::previousCaretStop(qint64 position) const
 {
     position = std::max<qint64>(position - 1, 0);
     while (!isCaretStop(position))
@@ -191,7 +220,7 @@ qint64 ReceiveText::previousCaretStop(qint64 position) const
     return position;
 }
 
-qint64 ReceiveText::nextWordStart(qint64 position) const
+qint64 EditableText::nextWordStart(qint64 position) const
 {
     const qint64 stop = std::min(m_text.size(), position + longestWord);
     while (position < stop && !isBlank(m_text.at(position)))
@@ -201,7 +230,7 @@ qint64 ReceiveText::nextWordStart(qint64 position) const
     return position;
 }
 
-qint64 ReceiveText::previousWordStart(qint64 position) const
+qint64 EditableText::previousWordStart(qint64 position) const
 {
     const qint64 stop = std::max<qint64>(0, position - longestWord);
     while (position > stop && isBlank(m_text.at(position - 1)))
@@ -213,45 +242,75 @@ qint64 ReceiveText::previousWordStart(qint64 position) const
 
 // ---- editing ----
 
-void ReceiveText::replaceSelection(QStringView replacement)
+void EditableText::replaceSelection(QStringView replacement)
+{
+    edit(replacement, false);
+}
+
+void EditableText::type(QStringView typed)
+{
+    edit(typed, true);
+}
+
+void EditableText::paste(QStringView pasted)
+{
+    edit(withCrLf(pasted), false);
+}
+
+void EditableText::edit(QStringView replacement, bool typed)
 {
     const qint64 from = selStart();
     const qint64 removed = selLength();
-    m_text.remove(from, removed);
-    m_text.insert(from, replacement);
-    m_lines.replaced(m_text, from, removed, replacement.size());
-    placeCaret(from + replacement.size(), Move::Stay, false);
+    if (m_undoEnabled && (removed > 0 || !replacement.isEmpty()))
+        m_history.record(
+            {from, m_text.mid(from, removed), replacement.toString(), m_caret, m_anchor}, typed);
+    replace(from, removed, replacement);
 }
 
-void ReceiveText::paste(QStringView pasted)
+void EditableText::replace(qint64 position, qint64 removed, QStringView added)
 {
-    QString withCrLf;
-    withCrLf.reserve(pasted.size());
-    for (qsizetype i = 0; i < pasted.size(); ++i) {
-        const QChar c = pasted.at(i);
-        if (c == u'\r') {
-            withCrLf.append(u"\r\n");
-            if (i + 1 < pasted.size() && pasted.at(i + 1) == u'\n')
-                ++i;
-        } else if (c == u'\n') {
-            withCrLf.append(u"\r\n");
-        } else {
-            withCrLf.append(c);
-        }
-    }
-    replaceSelection(withCrLf);
+    m_text.remove(position, removed);
+    m_text.insert(position, added);
+    m_lines.replaced(m_text, position, removed, added.size());
+    placeCaret(position + added.size(), Move::Stay, false);
 }
 
-void ReceiveText::deleteBackward()
+void EditableText::deleteBackward()
 {
     if (selLength() == 0)
         m_anchor = previousCaretStop(m_caret);
     replaceSelection(QStringView());
 }
 
-void ReceiveText::deleteForward()
+void EditableText::deleteForward()
 {
     if (selLength() == 0)
         m_anchor = nextCaretStop(m_caret);
     replaceSelection(QStringView());
+}
+
+// ---- undo ----
+
+void EditableText::setUndoEnabled(bool enabled)
+{
+    m_undoEnabled = enabled;
+    m_history.clear();
+}
+
+void EditableText::undo()
+{
+    if (!canUndo())
+        return;
+    const EditHistory::Step &step = m_history.undo();
+    replace(step.position, step.added.size(), step.removed);
+    m_anchor = step.anchorBefore;
+    m_caret = step.caretBefore;
+}
+
+void EditableText::redo()
+{
+    if (!canRedo())
+        return;
+    const EditHistory::Step &step = m_history.redo();
+    replace(step.position, step.removed.size(), step.added);
 }

@@ -1,0 +1,166 @@
+#pragma once
+
+#include "textbox/editabletext.h"
+#include "textbox/textrowpainter.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QString>
+#include <QStringView>
+
+#include <limits>
+
+// The multi-line text box that the receive box and the send box are: a
+// vertical scroll bar, lines wrapped at its width, and the speed of a box
+// that draws only the lines in view and wraps again only around a change,
+// however much text it holds and however long its lines are.
+//
+// The text, its lines, the caret and the undo history live in EditableText;
+// the box scrolls, blinks the caret and brings what changed quickly to the
+// screen once a frame (textbox.cpp), draws the lines in view
+// (textbox_paint.cpp), and takes keys, the mouse, the input method and the
+// clipboard (textbox_input.cpp): caret, selection with mouse and keyboard,
+// typing, cut, copy, paste, undo and redo, as a text box does. Enter and
+// Shift+Enter type a line break, CR LF; Tab moves the focus on.
+//
+// CR LF, a lone LF and a lone CR each break the line on screen. Other control
+// characters show as their Control Pictures symbol (NUL as U+2400) and never
+// break a line. Text is never read as markup.
+class TextBox : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit TextBox(QWidget *parent = nullptr);
+    ~TextBox() override;
+
+    // Adds text at the end; the caret and the selection stay where they are.
+    void appendText(QStringView piece);
+    // As appendText, with each byte shown as hex: "00 " to "FF ".
+    void appendHex(QByteArrayView bytes);
+    // The text as received and typed: a CR LF is two characters.
+    QString text() const { return m_text.text(); }
+    qint64 length() const { return m_text.size(); }
+    // Replaces the text, with every CR LF, lone CR and lone LF made a CR LF;
+    // the caret goes to the start and the undo history is forgotten.
+    void setText(QStringView text);
+    void clearText();
+    // Caret to the end of the text (the selection goes), brought into view.
+    void moveCaretToEnd();
+
+    // Start of the selection, or the caret when nothing is selected.
+    qint64 selStart() const { return m_text.selStart(); }
+    // Puts the caret at position (clamped to the text) with nothing selected.
+    void setSelStart(qint64 position);
+    qint64 selLength() const { return m_text.selLength(); }
+    QString selectedText() const { return m_text.selectedText(); }
+
+    // Whether edits can be undone (the receive box keeps no history).
+    void setUndoRedoEnabled(bool enabled) { m_text.setUndoEnabled(enabled); }
+    bool isUndoAvailable() const { return m_text.canUndo(); }
+
+    // The edit commands, as their keys and the edit menu run them.
+    void undo();
+    void redo();
+    void cut();
+    void copy() const;
+    void paste();
+    void deleteSelection();
+    void selectAll();
+
+    // The lines as laid out and the part in view. The window never asks; the
+    // tests do, since wrapping at the wrong width or losing the end from view
+    // would otherwise show only in the painted pixels.
+    qsizetype lineCount() const { return m_text.lineCount(); }
+    // A line as drawn: without its line break, control characters as symbols.
+    QString shownLine(qsizetype line) const { return m_text.shownLine(line); }
+    qsizetype firstVisibleLine() const { return m_topLine; }
+    qsizetype visibleLineCount() const;
+    // The work wrapping has done (see EditableText).
+    qint64 wrappedCharacters() const { return m_text.wrappedCharacters(); }
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+private:
+    using Move = EditableText::Move;
+
+    // Room between the frame and the text.
+    static constexpr int textMargin = 4;
+
+    // Look and scrolling (textbox.cpp).
+    void applyFont();
+    void updateWidthLimit();
+    void rewrapPortion();
+    qreal widthLimitFor(int viewportWidth) const;
+    qint64 positionAt(QPoint viewportPoint) const;
+    void setTopLine(qsizetype line);
+    void ensureCaretVisible();
+    void scheduleFrame();
+    void showPendingFrame();
+    void showNow();
+    void syncScrollBar();
+    void restartBlink();
+    // The user moved the caret or edited: it comes into view and shows at once.
+    void caretMoved();
+
+    // Painting (textbox_paint.cpp).
+    QRect caretRect() const;
+    // Where a line is drawn while the screen shows m_shownTopLine at the top.
+    int rowTop(qsizetype line) const;
+    // Brings the screen up to date with as little drawing as it takes: the
+    // pixels already drawn move with the lines, and only lines that changed,
+    // or that scrolled into view, are drawn again.
+    void repaintChanges();
+    // The whole box is drawn again at the next repaint.
+    void repaintAll();
+
+    // Keys (textbox_input.cpp).
+    bool handleNavigation(QKeyEvent *event);
+    bool handleEditing(QKeyEvent *event);
+    bool isOwnShortcut(QKeyEvent *event) const;
+
+    EditableText m_text;
+    QFont m_drawFont;
+    TextRowPainter m_rowPainter;
+    int m_lineHeight = 1;
+    qreal m_ascent = 0;
+    qreal m_breakMarkWidth = 0;
+
+    qsizetype m_topLine = 0;
+    // What the screen shows, so that a frame draws only what changed: the
+    // line at the top, the caret's place, and from which line on the text
+    // changed since (lineChangedNone when it did not).
+    static constexpr qsizetype lineChangedNone = std::numeric_limits<qsizetype>::max();
+    qsizetype m_shownTopLine = 0;
+    qsizetype m_changedFromLine = lineChangedNone;
+    QRect m_shownCaret;
+    bool m_everythingChanged = true;
+    bool m_caretOn = false;
+    QString m_preedit; // what the input method composes, not yet text
+    bool m_mouseSelecting = false;
+    bool m_syncingScrollBar = false;
+
+    QBasicTimer m_blinkTimer;
+    QBasicTimer m_frameTimer;
+    bool m_framePending = false;
+    QElapsedTimer m_sinceFrame; // since the box was last brought up to date
+    QBasicTimer m_rewrapTimer;
+};
