@@ -32,7 +32,10 @@ constexpr qint64 receiveBufferSize = 256 * 1024;
 // A receive event that took fewer bytes than this comes from a line slow
 // enough for its next frame to wait in the device: every serial device holds
 // at least the 4 KiB of the line discipline's buffer, and bytes beyond what it
-// holds are held back in the line or, without flow control, lost.
+// holds are held back in the line or, without flow control, lost. The limit
+// must stay below those 4 KiB: after a paused frame the first event reports a
+// single read, at most what the line discipline holds, and a line that filled
+// it has to count as fast then, or it would be read 4 KiB a frame.
 constexpr qint64 slowLineBatch = 2 * 1024;
 
 [[noreturn]] void throwPermissionDenied(const QString &device)
