@@ -115,18 +115,15 @@ void tst_PortOpenClose::accessKeysClickAtOnce()
     auto *target = w->findChild<QPushButton *>(button);
     QSignalSpy clicked(target, &QPushButton::clicked);
 
-    // The click is done when the key event returns; the button then looks
-    // pressed for a moment and comes up again by itself.
+    // The click is done when the key event returns, and a quick second
+    // press is a second click.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
     QCOMPARE(clicked.count(), 1);
+    QVERIFY(!target->isDown());
     if (target->isEnabled()) {
-        QVERIFY(target->isDown());
-        // Pressed again while it still looks pressed: a second click.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
         QCOMPARE(clicked.count(), 2);
-        QTRY_VERIFY(!target->isDown());
     }
-    QCOMPARE(clicked.count(), target->isEnabled() ? 2 : 1);
     if (button == u"SCmd")
         QVERIFY(w->TXLab->text() != u"0"); // sent and counted already
 }
