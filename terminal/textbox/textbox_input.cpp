@@ -315,14 +315,14 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    if (!event->commitString().isEmpty()) {
-        m_text.type(event->commitString());
-        caretMoved();
-    }
     // What the input method composes (pinyin, say) shows at the caret until
     // it is committed.
-    if (event->preeditString() != m_preedit) {
-        m_preedit = event->preeditString();
+    const bool compositionChanged = event->preeditString() != m_preedit;
+    m_preedit = event->preeditString();
+    if (!event->commitString().isEmpty()) {
+        m_text.type(event->commitString());
+        caretMoved(); // draws everything again, the composition with it
+    } else if (compositionChanged) {
         m_everythingChanged = true;
         showNow();
     }

@@ -67,7 +67,6 @@ void TextBox::paintEvent(QPaintEvent *event)
         const QRect composing(caret.left(), caret.top(), metrics.horizontalAdvance(m_preedit) + 1,
                               m_lineHeight);
         painter.fillRect(composing, baseColour);
-        painter.setFont(m_drawFont);
         painter.setPen(textColour);
         painter.drawText(QPointF(composing.left(), composing.top() + m_ascent), m_preedit);
         painter.drawLine(composing.bottomLeft(), composing.bottomRight());
