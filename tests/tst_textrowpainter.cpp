@@ -88,6 +88,7 @@ void tst_TextRowPainter::drawsWhatDrawTextDraws()
     QImage expected = blank();
     {
         QPainter painter(&expected);
+        painter.setClipRect(row); // a row never reaches past its own
         painter.setFont(font);
         painter.setPen(colour);
         painter.drawText(QPointF(4, row.top() + baseline), text);

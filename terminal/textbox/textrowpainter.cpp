@@ -116,9 +116,15 @@ void TextRowPainter::draw(QPainter &painter, const QRect &row, int indent, qreal
     if (text.isEmpty())
         return;
     if (!drawsExactly(painter, text)) {
+        // Within the row, as the image below is: a glyph that reaches past
+        // its line would otherwise look different when only its own row is
+        // drawn again.
+        painter.save();
+        painter.setClipRect(row, Qt::IntersectClip);
         painter.setFont(m_font);
         painter.setPen(colour);
         painter.drawText(QPointF(row.left() + indent, row.top() + baseline), text.toString());
+        painter.restore();
         return;
     }
     if (m_coverage.width() < row.width() || m_coverage.height() < row.height()) {
