@@ -66,6 +66,12 @@ void tst_TextRowPainter::drawsWhatDrawTextDraws_data()
     QTest::newRow("control pictures and an emoji")
         << fontOf("Noto Sans CJK SC") << u"A\u2400\u2409 😀 \u2421B"_qs << QColor(Qt::black)
         << QColor(Qt::white);
+    QFont bitmapFace = fontOf("AR PL UMing CN");
+    bitmapFace.setStyleStrategy(QFont::NoAntialias);
+    QTest::newRow("a bitmap face, unsmoothed")
+        << bitmapFace << mixed + u"\tTab"_qs << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("a bitmap face, light on dark")
+        << bitmapFace << mixed << QColor(0xF0, 0xE0, 0x40) << QColor(0x20, 0x30, 0x80);
     QTest::newRow("a TrueType font")
         << fontOf("DejaVu Sans") << mixed << QColor(Qt::black) << QColor(Qt::white);
 }
