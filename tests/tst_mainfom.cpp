@@ -21,6 +21,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -120,6 +121,21 @@ void verifyCaptionShowsWhole(QWidget *control, const QString &caption)
     } else if (auto *label = qobject_cast<AutoSizeLabel *>(control)) {
         label->setText(caption);
         room = label->contentsRect();
+        // Drawn as a plain QLabel draws it, though without laying it out.
+        QLabel plain(caption);
+        plain.setTextFormat(Qt::PlainText);
+        plain.setFont(label->font());
+        plain.setPalette(label->palette());
+        plain.setAutoFillBackground(label->autoFillBackground());
+        plain.resize(label->size());
+        const auto drawn = [](QWidget *widget) {
+            QImage image(widget->size(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image;
+        };
+        if (label->font().stretch() % QFont::Unstretched == 0) // a fitted one QLabel draws itself
+            QVERIFY2(drawn(label) == drawn(&plain), qPrintable(whereIs(control, caption)));
         QWidget *container = label->parentWidget();
         const QRect bounds = container->isWindow() ? container->rect() : container->contentsRect();
         QVERIFY2(bounds.contains(label->geometry()), qPrintable(whereIs(control, caption)));
@@ -270,6 +286,8 @@ void tst_MainFom::controlTable()
         if (name != u"dravikZZlab"_qs)
             QVERIFY(control->font().stretch() % QFont::Unstretched == 0); // 0: not set
     }
+    if (!caption.isEmpty())
+        verifyCaptionShowsWhole(control, caption);
     verifyCaptionShowsWhole(control, laterCaption);
 }
 

@@ -1,5 +1,7 @@
 #include "textbox/textrowpainter.h"
 
+#include "common/plaincharacter.h"
+
 #include <QFontMetricsF>
 #include <QtMath>
 
@@ -134,19 +136,7 @@ const TextRowPainter::Tile *TextRowPainter::tileFor(QChar c, qreal baseline)
     int &index = page[c.unicode() & 0xFF];
     if (index == 0) {
         index = -1;
-        const QChar::Category category = c.category();
-        const QChar::Script script = c.script();
-        const bool plain = !c.isSurrogate() && category != QChar::Mark_NonSpacing &&
-                           category != QChar::Mark_SpacingCombining &&
-                           category != QChar::Mark_Enclosing && category != QChar::Other_Control &&
-                           category != QChar::Other_Format &&
-                           (script == QChar::Script_Common || script == QChar::Script_Latin ||
-                            script == QChar::Script_Greek || script == QChar::Script_Cyrillic ||
-                            script == QChar::Script_Han || script == QChar::Script_Hiragana ||
-                            script == QChar::Script_Katakana || script == QChar::Script_Bopomofo ||
-                            script == QChar::Script_Hangul) &&
-                           c.direction() != QChar::DirR && c.direction() != QChar::DirAL &&
-                           c.direction() != QChar::DirAN;
+        const bool plain = plaincharacter::drawnAlone(c);
         const QList<quint32> glyphs = plain && m_rawFont.supportsCharacter(c)
                                           ? m_rawFont.glyphIndexesForString(QString(c))
                                           : QList<quint32>();

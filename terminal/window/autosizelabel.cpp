@@ -2,7 +2,12 @@
 
 #include "window/captionfit.h"
 
+#include "common/plaincharacter.h"
+
 #include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRawFont>
 
 AutoSizeLabel::AutoSizeLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -56,4 +61,66 @@ void AutoSizeLabel::fitCaption()
         setFont(captionfit::fittedFont(m_fullFont, {text()}, m_room));
     }
     resize(sizeHint().expandedTo(m_placedSize));
+}
+
+// The glyphs of a caption that looks the same drawn glyph by glyph: one line
+// of characters of the font's own that need no shaping.
+bool AutoSizeLabel::layOutGlyphs()
+{
+    if (m_glyphsCaption == text() && m_glyphsFont == font())
+        return m_glyphsValid;
+    if (m_glyphsFont != font() || !m_rawFontKnown) {
+        m_glyphsFont = font();
+        // A raw font knows the face and its size, not a stretch or spacing.
+        const bool plainFont = (m_glyphsFont.stretch() == QFont::AnyStretch ||
+                                m_glyphsFont.stretch() == QFont::Unstretched) &&
+                               m_glyphsFont.letterSpacing() == 0 && m_glyphsFont.wordSpacing() == 0;
+        m_rawFont = plainFont ? QRawFont::fromFont(m_glyphsFont) : QRawFont();
+        m_rawFontKnown = true;
+    }
+    m_glyphsCaption = text();
+    m_glyphsValid = false;
+    const QRawFont &rawFont = m_rawFont;
+    if (!rawFont.isValid() || text().isEmpty())
+        return false;
+    for (const QChar c : text()) {
+        if (!plaincharacter::drawnAlone(c) || !rawFont.supportsCharacter(c))
+            return false;
+    }
+    const QList<quint32> indexes = rawFont.glyphIndexesForString(text());
+    if (indexes.size() != text().size())
+        return false;
+    const QList<QPointF> advances = rawFont.advancesForGlyphIndexes(indexes);
+    QList<QPointF> positions;
+    positions.reserve(indexes.size());
+    QPointF pen;
+    for (const QPointF &advance : advances) {
+        positions.append(pen);
+        pen += advance;
+    }
+    m_glyphs.setRawFont(rawFont);
+    m_glyphs.setGlyphIndexes(indexes);
+    m_glyphs.setPositions(positions);
+    m_glyphsValid = true;
+    return true;
+}
+
+void AutoSizeLabel::paintEvent(QPaintEvent *event)
+{
+    // Where QLabel would draw a plain one-line caption at the left, centred
+    // in height, the same glyphs at the same places, without laying it out.
+    const bool plainPlacement =
+        textFormat() == Qt::PlainText && !text().contains(u'&') && !wordWrap() && margin() == 0 &&
+        indent() <= 0 && frameWidth() == 0 && isEnabled() &&
+        alignment() == (Qt::AlignLeft | Qt::AlignVCenter) && layoutDirection() == Qt::LeftToRight;
+    if (!plainPlacement || !layOutGlyphs()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    const QFontMetricsF metrics(font());
+    const QRect area = contentsRect();
+    const qreal top = area.top() + (area.height() - (metrics.ascent() + metrics.descent())) / 2;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().brush(foregroundRole()), 0));
+    painter.drawGlyphRun(QPointF(area.left(), top + metrics.ascent()), m_glyphs);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QGlyphRun>
 #include <QLabel>
+#include <QRawFont>
 
 // A label whose size follows its caption: it is never smaller than the size
 // it was placed with, and grows to the right and down to show the whole
@@ -30,9 +32,21 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void fitCaption();
+    bool layOutGlyphs();
+
+    // The caption as glyphs, for the captions that need no shaping: a count
+    // that streams in changes with every frame, and QLabel lays out and
+    // shapes its text again each time it is drawn.
+    QGlyphRun m_glyphs;
+    QString m_glyphsCaption;
+    QFont m_glyphsFont;
+    QRawFont m_rawFont;
+    bool m_rawFontKnown = false;
+    bool m_glyphsValid = false;
 
     QSize m_placedSize;
     QSize m_room;
