@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
@@ -35,6 +36,13 @@ private slots:
 
 namespace {
 
+// The box with its drop handler in reach: only a drag in progress delivers a
+// drop through the application.
+struct DropTarget : TextBox
+{
+    using TextBox::dropEvent;
+};
+
 // A view on screen at a fixed size.
 struct ShownView
 {
@@ -45,7 +53,7 @@ struct ShownView
         view.activateWindow();
         view.setFocus();
     }
-    TextBox view;
+    DropTarget view;
 };
 
 qreal widestLine(const TextBox &view)
@@ -224,6 +232,25 @@ void tst_TextBox::takesTypingAndPasting()
     committed.setCommitString(u"中"_qs);
     QApplication::sendEvent(&view, &committed);
     QCOMPARE(view.text(), u"z中!"_qs);
+
+    // Ctrl+Backspace and Ctrl+Delete take a word.
+    view.appendText(u" two words");
+    view.moveCaretToEnd();
+    QTest::keyClick(&view, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(view.text(), u"z中! two "_qs);
+    view.setSelStart(0);
+    QTest::keyClick(&view, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(view.text(), u"two "_qs);
+
+    // Text dropped on the box goes in where it is let go, as if pasted.
+    QMimeData dragged;
+    dragged.setText(u"ab\ncd"_qs);
+    QDropEvent drop(QPointF(1, 5), Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton,
+                    Qt::NoModifier);
+    shown.view.dropEvent(&drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    QCOMPARE(view.text(), u"ab\r\ncdtwo "_qs);
 }
 
 void tst_TextBox::selectsWithTheMouse()

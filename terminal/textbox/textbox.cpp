@@ -26,6 +26,8 @@ TextBox::TextBox(QWidget *parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);

@@ -3,9 +3,11 @@
 #include "textbox/textbox.h"
 
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 
 #include <algorithm>
 
@@ -182,6 +184,19 @@ bool TextBox::handleEditing(QKeyEvent *event)
         caretMoved();
         return true;
     }
+    // Ctrl+Backspace and Ctrl+Delete take a word with them (or the selection).
+    const bool wordBackward = event->matches(QKeySequence::DeleteStartOfWord);
+    if (wordBackward || event->matches(QKeySequence::DeleteEndOfWord)) {
+        if (m_text.selLength() == 0) {
+            const qint64 caret = m_text.caret();
+            m_text.moveCaret(wordBackward ? m_text.previousWordStart(caret)
+                                          : m_text.nextWordStart(caret),
+                             Move::Extend);
+        }
+        m_text.replaceSelection(u"");
+        caretMoved();
+        return true;
+    }
     const bool backspace = event->key() == Qt::Key_Backspace &&
                            !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
     if (backspace || event->matches(QKeySequence::Delete)) {
@@ -308,6 +323,35 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
     }
     m_mouseSelecting = false;
     m_text.selectWordAt(positionAt(event->position().toPoint()));
+    caretMoved();
+}
+
+// ---- text dropped on the box ----
+
+void TextBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void TextBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+// Dropped text goes in where it is let go, as if pasted there. It is copied,
+// never moved: the source keeps its text whatever happens here.
+void TextBox::dropEvent(QDropEvent *event)
+{
+    const QString dropped = event->mimeData()->text();
+    if (dropped.isEmpty())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    m_text.moveCaret(positionAt(event->position().toPoint()), Move::Stay);
+    m_text.paste(dropped);
+    setFocus(Qt::OtherFocusReason);
     caretMoved();
 }
 
