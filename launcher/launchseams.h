@@ -37,6 +37,9 @@ public:
     // Whether no other launcher works in the folder any more, so that what the
     // launchers wrote there may go. Asked once, at the end.
     virtual bool lastToLeave() = 0;
+    // Deletes the folder itself when nothing is left in it (the last launcher
+    // to leave, once its files are gone).
+    virtual void removeItselfIfEmpty() = 0;
 };
 
 // Starts the terminal and follows its process.

@@ -130,6 +130,7 @@ void LaunchSteps::removeAll()
         m_folder.remove(file.path);
     for (std::string_view folder : foldersOf(m_carried.runtime))
         m_folder.removeFolder(folder);
+    m_folder.removeItselfIfEmpty();
 }
 
 // No window with the title means the terminal is gone once its own window

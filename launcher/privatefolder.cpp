@@ -90,35 +90,65 @@ std::string PrivateFolder::nameFor(uid_t userId)
 
 std::unique_ptr<PrivateFolder> PrivateFolder::open(const std::string &root)
 {
-    const UniqueFd rootFolder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd rootFolder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!rootFolder.isValid())
         return nullptr;
 
     const std::string name = nameFor(::geteuid());
-    const bool created = ::mkdirat(rootFolder.get(), name.c_str(), 0700) == 0;
+    // The last launcher to leave deletes the folder; one that waited for it
+    // meanwhile finds its folder gone and makes a new one. A few rounds at
+    // most, however many launchers come and go.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const bool created = ::mkdirat(rootFolder.get(), name.c_str(), 0700) == 0;
 
-    // O_NOFOLLOW refuses a link in the folder's place; the checks below run on
-    // what was actually opened.
-    UniqueFd folder(
-        ::openat(rootFolder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!folder.isValid())
-        return nullptr;
-    if (created)
-        ::fchmod(folder.get(), 0700); // whatever the umask took away
-    struct stat status
-    {
-    };
-    if (::fstat(folder.get(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-        status.st_uid != ::geteuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        return nullptr;
-    if (lockRetryingSignals(folder.get(), LOCK_SH) != 0)
-        return nullptr;
-    return std::unique_ptr<PrivateFolder>(new PrivateFolder(root + '/' + name, std::move(folder)));
+        // O_NOFOLLOW refuses a link in the folder's place; the checks below
+        // run on what was actually opened.
+        UniqueFd folder(::openat(rootFolder.get(), name.c_str(),
+                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!folder.isValid()) {
+            if (errno == ENOENT)
+                continue; // deleted between the two calls
+            return nullptr;
+        }
+        if (created)
+            ::fchmod(folder.get(), 0700); // whatever the umask took away
+        struct stat status
+        {
+        };
+        if (::fstat(folder.get(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+            status.st_uid != ::geteuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+            return nullptr;
+        if (lockRetryingSignals(folder.get(), LOCK_SH) != 0)
+            return nullptr;
+        if (::fstat(folder.get(), &status) != 0)
+            return nullptr;
+        if (status.st_nlink == 0)
+            continue; // deleted while we waited for the lock
+        return std::unique_ptr<PrivateFolder>(
+            new PrivateFolder(root + '/' + name, std::move(rootFolder), name, std::move(folder)));
+    }
+    return nullptr;
 }
 
-PrivateFolder::PrivateFolder(std::string path, UniqueFd folder)
-    : m_path(std::move(path)), m_folder(std::move(folder))
+PrivateFolder::PrivateFolder(std::string path, UniqueFd root, std::string name, UniqueFd folder)
+    : m_path(std::move(path)), m_root(std::move(root)), m_name(std::move(name)),
+      m_folder(std::move(folder))
 {}
+
+void PrivateFolder::removeItselfIfEmpty()
+{
+    // Only while the name still leads to the folder we hold.
+    struct stat held
+    {
+    };
+    struct stat named
+    {
+    };
+    if (::fstat(m_folder.get(), &held) == 0 &&
+        ::fstatat(m_root.get(), m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+        ::unlinkat(m_root.get(), m_name.c_str(), AT_REMOVEDIR);
+}
 
 std::string PrivateFolder::filePath(std::string_view name) const
 {

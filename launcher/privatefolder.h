@@ -39,13 +39,15 @@ public:
     // Trades the shared lock for the exclusive one, which no other launcher
     // holding the folder open lets it have.
     bool lastToLeave() override;
+    // A launcher that was waiting to open the folder meanwhile makes it anew.
+    void removeItselfIfEmpty() override;
 
     // Opens name for reading when it is the user's own regular file, not a
     // link, and holds exactly bytes; the descriptor closes on exec.
     UniqueFd openOwnCopy(std::string_view name, Bytes bytes) const;
 
 private:
-    PrivateFolder(std::string path, UniqueFd folder);
+    PrivateFolder(std::string path, UniqueFd root, std::string name, UniqueFd folder);
 
     struct Place
     {
@@ -57,5 +59,7 @@ private:
     Place placeOf(std::string_view name, bool makeFolders) const;
 
     std::string m_path;
+    UniqueFd m_root; // the temporary folder it lies in
+    std::string m_name;
     UniqueFd m_folder;
 };

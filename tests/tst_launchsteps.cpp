@@ -86,6 +86,7 @@ public:
         return files.contains(qs(name)) && files.value(qs(name)) == bytes;
     }
     bool lastToLeave() override { return !otherLauncherInFolder; }
+    void removeItselfIfEmpty() override { journal << "removeItselfIfEmpty"; }
     std::optional<pid_t> start(std::string_view fileName, Bytes expected) override
     {
         journal << "start " + qs(fileName);
@@ -273,7 +274,8 @@ void tst_LaunchSteps::endingDeletesWhatItWroteUnlessAnotherLauncherStillWorks()
     QCOMPARE(platform.journal,
              QStringList({"remove mscomm32.ocx", "remove DravikVarnicaV1.2.exe",
                           "remove libQt6Core.so.6", "remove plugins/platforms/libqxcb.so",
-                          "removeFolder plugins/platforms", "removeFolder plugins"}));
+                          "removeFolder plugins/platforms", "removeFolder plugins",
+                          "removeItselfIfEmpty"}));
     QCOMPARE(platform.files.keys(), QStringList{"DravikVarnicaV1.0.exe"}); // the exact names only
 }
 

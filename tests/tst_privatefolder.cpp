@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <thread>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,12 +115,28 @@ void tst_PrivateFolder::opensItsOwnFolderShutToOthers()
     QCOMPARE(modeOf(privatePath()), mode_t(0700));
     // Used again as it is, by one launcher after another or by two at once:
     // then the one that leaves last is told so.
-    const auto first = PrivateFolder::open(root());
+    auto first = PrivateFolder::open(root());
     auto second = PrivateFolder::open(root());
     QVERIFY(first && second);
     QVERIFY(!first->lastToLeave());
     second.reset();
     QVERIFY(first->lastToLeave());
+
+    // The last to leave deletes the folder; a launcher that was waiting to
+    // open it meanwhile works in a new one.
+    std::unique_ptr<PrivateFolder> waiting;
+    std::thread opener([&] { waiting = PrivateFolder::open(root()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // it waits for the lock
+    first->removeItselfIfEmpty();
+    first.reset();
+    opener.join();
+    QVERIFY(waiting);
+    QVERIFY(waiting->create("a.exe", {}, WorkFolder::FileKind::Data));
+    QVERIFY(QFile::exists(privatePath() + "/a.exe"));
+    waiting->remove("a.exe");
+    QVERIFY(waiting->lastToLeave());
+    waiting->removeItselfIfEmpty();
+    QVERIFY(!QDir(privatePath()).exists());
 }
 
 void tst_PrivateFolder::refusesAFolderItCannotTrust_data()
