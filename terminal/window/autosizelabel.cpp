@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QRawFont>
+#include <QStyleOption>
 
 AutoSizeLabel::AutoSizeLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -120,7 +121,10 @@ void AutoSizeLabel::paintEvent(QPaintEvent *event)
     const QFontMetricsF metrics(font());
     const QRect area = contentsRect();
     const qreal top = area.top() + (area.height() - (metrics.ascent() + metrics.descent())) / 2;
+    // The colours QLabel hands the style: the group this label is in now.
+    QStyleOption option;
+    option.initFrom(this);
     QPainter painter(this);
-    painter.setPen(QPen(palette().brush(foregroundRole()), 0));
+    painter.setPen(QPen(option.palette.brush(foregroundRole()), 0));
     painter.drawGlyphRun(QPointF(area.left(), top + metrics.ascent()), m_glyphs);
 }
