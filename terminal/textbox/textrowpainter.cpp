@@ -82,13 +82,20 @@ void TextRowPainter::setFont(const QFont &font)
                 m_whollyCovered && (qAlpha(coverage[x]) == 0 || qAlpha(coverage[x]) == 255);
     }
 
-    // Tiles stand in for drawText only where the two were seen to agree on
-    // every pixel of a sample row; otherwise rows keep drawText.
     clearTiles();
-    m_tilesExact = false;
+    m_tileCheck = TileCheck::Pending;
+}
+
+// Tiles stand in for drawText only where the two were seen to agree on every
+// pixel of a sample row; otherwise rows keep drawText. Checked when the font
+// first draws a row, not when it is set: a box is given a font more than once
+// before it is shown. The tiles made here, on the rows' baseline, are kept.
+void TextRowPainter::checkTiles(qreal baseline)
+{
+    m_tileCheck = TileCheck::Refused;
     if (m_gamma == 0 && !m_whollyCovered)
         return;
-    const QFontMetricsF metrics(font);
+    const QFontMetricsF metrics(m_font);
     QString tileSample;
     for (char16_t c = 0x21; c < 0x7F; ++c)
         tileSample += QChar(c);
@@ -100,7 +107,6 @@ void TextRowPainter::setFont(const QFont &font)
     }
     const QRect row(0, 0, qCeil(metrics.horizontalAdvance(ownSample)) + 8,
                     qCeil(metrics.lineSpacing()));
-    const qreal baseline = metrics.ascent();
     if (!coverageFromTiles(row, 2, baseline, ownSample))
         return;
     const std::vector<quint8> fromTiles = m_tileCoverage;
@@ -112,7 +118,7 @@ void TextRowPainter::setFont(const QFont &font)
                 return;
         }
     }
-    m_tilesExact = true;
+    m_tileCheck = TileCheck::Exact;
 }
 
 void TextRowPainter::clearTiles()
@@ -274,8 +280,10 @@ void TextRowPainter::draw(QPainter &painter, const QRect &row, int indent, qreal
     if (text.isEmpty())
         return;
     const bool onePixelPerPixel = painter.device()->devicePixelRatio() == 1;
-    const bool fromTiles =
-        m_tilesExact && onePixelPerPixel && coverageFromTiles(row, indent, baseline, text);
+    if (m_tileCheck == TileCheck::Pending && onePixelPerPixel)
+        checkTiles(baseline);
+    const bool fromTiles = m_tileCheck == TileCheck::Exact && onePixelPerPixel &&
+                           coverageFromTiles(row, indent, baseline, text);
     if (!fromTiles && !drawsExactly(painter, text)) {
         // Within the row, as the image below is: a glyph that reaches past
         // its line would otherwise look different when only its own row is

@@ -59,6 +59,7 @@ private:
     bool coverageFromTiles(const QRect &row, int indent, qreal baseline, QStringView text);
     const Tile *tileFor(QChar c, qreal baseline);
     void clearTiles();
+    void checkTiles(qreal baseline);
 
     QFont m_font;
     QRawFont m_rawFont;
@@ -75,7 +76,8 @@ private:
     std::vector<Tile> m_tiles;
     std::vector<quint8> m_tileCoverage; // one byte a pixel, a row at a time
     qreal m_tileBaseline = -1;
-    bool m_tilesExact = false;
+    enum class TileCheck { Pending, Exact, Refused };
+    TileCheck m_tileCheck = TileCheck::Pending;
     QImage m_coverage;
     QImage m_row;
     QRgb m_table[256] = {};

@@ -68,9 +68,10 @@ void AutoSizeLabel::fitCaption()
 // of characters of the font's own that need no shaping.
 bool AutoSizeLabel::layOutGlyphs()
 {
-    if (m_glyphsCaption == text() && m_glyphsFont == font())
+    const bool fontChanged = !m_rawFontKnown || m_glyphsFont != font();
+    if (!fontChanged && m_glyphsCaption == text())
         return m_glyphsValid;
-    if (m_glyphsFont != font() || !m_rawFontKnown) {
+    if (fontChanged) {
         m_glyphsFont = font();
         // A raw font knows the face and its size, not a stretch or spacing.
         const bool plainFont = (m_glyphsFont.stretch() == QFont::AnyStretch ||
