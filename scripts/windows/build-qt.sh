@@ -3,6 +3,8 @@
 # Test, the windows and offscreen platforms, the Windows style) from Debian's
 # own qt6-base source, cross-compiled with mingw-w64, and installs it into a
 # cache folder outside the work tree. Prints that folder on its last line.
+# With --find it builds nothing: it prints the folder of a finished build, or
+# fails.
 #
 # The folder's name holds the Qt version and a hash of everything that shapes
 # the build (the options below, the toolchain file, the project's patches), so
@@ -57,6 +59,10 @@ marker="$prefix/.varnica-complete"
 if [ -f "$marker" ]; then
   echo "$prefix"
   exit 0
+fi
+# --find: only say where a finished build is.
+if [ "${1:-}" = --find ]; then
+  exit 1
 fi
 
 work="$cache/work-qt-$qt_version-mingw64-$recipe_hash"
