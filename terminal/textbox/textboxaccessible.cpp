@@ -4,15 +4,14 @@
 
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
-#include <QtMath>
 
 #include <algorithm>
 #include <climits>
 
 namespace {
 
-// How far on either side of an offset a word is looked for: a run without a
-// break that is longer is cut here, as the keys cut words far shorter.
+// How far on either side of an offset a word is looked for: of a longer run
+// without a break, the piece around the offset is the answer.
 constexpr qint64 wordReach = 4096;
 
 int toInt(qint64 value)
@@ -222,15 +221,19 @@ void TextBoxAccessible::setSelection(int selectionIndex, int startOffset, int en
         select(startOffset, endOffset);
 }
 
-void TextBoxAccessible::select(qint64 start, qint64 end)
+void TextBoxAccessible::placeSelection(qint64 start, qint64 end)
 {
-    TextBox *textBox = box();
-    EditableText &text = textBox->m_text;
+    EditableText &text = box()->m_text;
     text.moveCaret(caretStopAtOrBefore(std::clamp<qint64>(start, 0, size())),
                    EditableText::Move::Stay);
     text.moveCaret(caretStopAtOrBefore(std::clamp<qint64>(end, 0, size())),
                    EditableText::Move::Extend);
-    textBox->caretMoved();
+}
+
+void TextBoxAccessible::select(qint64 start, qint64 end)
+{
+    placeSelection(start, end);
+    box()->caretMoved();
 }
 
 // ---- where characters are drawn ----
@@ -300,14 +303,9 @@ void TextBoxAccessible::insertText(int offset, const QString &text)
 void TextBoxAccessible::replaceText(int startOffset, int endOffset, const QString &text)
 {
     // As a paste over a selection: undoable, its line breaks made CR LF.
-    TextBox *textBox = box();
-    EditableText &model = textBox->m_text;
-    model.moveCaret(caretStopAtOrBefore(std::clamp<qint64>(startOffset, 0, size())),
-                    EditableText::Move::Stay);
-    model.moveCaret(caretStopAtOrBefore(std::clamp<qint64>(endOffset, 0, size())),
-                    EditableText::Move::Extend);
-    model.paste(text);
-    textBox->caretMoved();
+    placeSelection(startOffset, endOffset);
+    box()->m_text.paste(text);
+    box()->caretMoved();
 }
 
 // ---- telling of changes ----

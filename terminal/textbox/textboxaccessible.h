@@ -71,7 +71,9 @@ private:
     Range unitAt(qint64 position, QAccessible::TextBoundaryType boundaryType) const;
     Range wordAt(qint64 position) const;
     QString answer(Range range, int *startOffset, int *endOffset) const;
-    // Selects from start to end (caret stops), as a drag of the mouse would.
+    // Selects from start to end (caret stops), as a drag of the mouse would;
+    // select() shows it at once.
+    void placeSelection(qint64 start, qint64 end);
     void select(qint64 start, qint64 end);
 };
 
