@@ -22,6 +22,8 @@ run_packages=(
 )
 test_packages=(
   xvfb xauth openbox xdotool
+  # the text boxes read through the accessibility bus (tests/a11y_check.sh)
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
   clang libclang-rt-14-dev
   desktop-file-utils appstream groff-base
   dpkg-dev file lintian

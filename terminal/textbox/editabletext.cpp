@@ -269,10 +269,14 @@ void EditableText::edit(QStringView replacement, bool typed)
 
 void EditableText::replace(qint64 position, qint64 removed, QStringView added)
 {
+    if (m_editWatcher)
+        m_editWatcher->aboutToEdit(position, removed);
     m_text.remove(position, removed);
     m_text.insert(position, added);
     m_lines.replaced(m_text, position, removed, added.size());
     placeCaret(position + added.size(), Move::Stay, false);
+    if (m_editWatcher)
+        m_editWatcher->edited(position, removed, added.size());
 }
 
 void EditableText::deleteBackward()

@@ -25,6 +25,19 @@ public:
     // Whether the anchor follows the caret (nothing selected) or stays.
     enum class Move { Stay, Extend };
 
+    // Told of every edit (appends are no edits): before it, while the
+    // characters it removes can still be read, and after it. The text box
+    // reports edits to assistive technology through it.
+    class EditWatcher
+    {
+    public:
+        virtual void aboutToEdit(qint64 position, qint64 removed) = 0;
+        virtual void edited(qint64 position, qint64 removed, qint64 added) = 0;
+
+    protected:
+        ~EditWatcher() = default;
+    };
+
     EditableText();
     EditableText(const EditableText &) = delete;
     EditableText &operator=(const EditableText &) = delete;
@@ -145,6 +158,9 @@ public:
     // have done. The terminal never asks; the tests do (see WrappedLines).
     qint64 wrappedCharacters() const { return m_lines.scannedCharacters(); }
 
+    // None at first.
+    void setEditWatcher(EditWatcher *watcher) { m_editWatcher = watcher; }
+
 private:
     // Puts added in place of removed characters at position, lines wrapped
     // again around them; the caret goes after them.
@@ -162,4 +178,5 @@ private:
     qreal m_preferredX = -1; // the column of a run of up and down moves
     EditHistory m_history;
     bool m_undoEnabled = false;
+    EditWatcher *m_editWatcher = nullptr;
 };

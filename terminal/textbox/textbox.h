@@ -11,6 +11,9 @@
 #include <QStringView>
 
 #include <limits>
+#include <memory>
+
+class TextBoxChangeReport;
 
 // The multi-line text box that the receive box and the send box are: a
 // vertical scroll bar, lines wrapped at its width, and the speed of a box
@@ -31,6 +34,8 @@
 class TextBox : public QAbstractScrollArea
 {
     Q_OBJECT
+    // What screen readers see of the box (textboxaccessible.cpp).
+    friend class TextBoxAccessible;
 
 public:
     explicit TextBox(QWidget *parent = nullptr);
@@ -166,4 +171,5 @@ private:
     bool m_framePending = false;
     QElapsedTimer m_sinceFrame; // since the box was last brought up to date
     QBasicTimer m_rewrapTimer;
+    std::unique_ptr<TextBoxChangeReport> m_changeReport;
 };
