@@ -228,6 +228,7 @@ void TextBox::showNow()
     m_sinceFrame.start();
     syncScrollBar();
     repaintChanges();
+    tellInputMethod();
 }
 
 void TextBox::syncScrollBar()
@@ -248,6 +249,7 @@ void TextBox::scrollContentsBy(int, int)
     if (!m_syncingScrollBar) {
         m_topLine = verticalScrollBar()->value();
         repaintChanges();
+        tellInputMethod();
     }
 }
 
@@ -284,6 +286,7 @@ void TextBox::restartBlink()
 
 void TextBox::caretMoved()
 {
+    m_toldCaret = -1; // the text around the caret may have changed too
     ensureCaretVisible();
     restartBlink();
     m_everythingChanged = true;
