@@ -62,18 +62,23 @@ void TextBox::paintEvent(QPaintEvent *event)
     }
 
     if (!m_preedit.isEmpty()) {
-        // Over the text after the caret, with the looks the input method
-        // gives its parts (underlined at least).
+        // At the caret, with the looks the input method gives its parts
+        // (underlined at least); the rest of the line moves aside for it, as
+        // in Qt's own text fields.
         QTextLayout layout;
         layOutPreedit(layout);
-        const int left =
-            textMargin + qFloor(m_text.xInLine(m_text.lineAt(m_text.caret()), m_text.caret()));
-        const QPointF origin(left, rowTop(m_text.lineAt(m_text.caret())));
-        painter.fillRect(
-            QRectF(origin, QSizeF(layout.lineAt(0).naturalTextWidth() + 1, m_lineHeight)),
-            baseColour);
+        const qint64 caret = m_text.caret();
+        const qsizetype line = m_text.lineAt(caret);
+        const int left = textMargin + qFloor(m_text.xInLine(line, caret));
+        const int top = rowTop(line);
+        const int right = left + qCeil(layout.lineAt(0).naturalTextWidth());
+        painter.fillRect(QRect(left, top, viewport()->width() - left, m_lineHeight), baseColour);
         painter.setPen(textColour);
-        layout.draw(&painter, origin);
+        layout.draw(&painter, QPointF(left, top));
+        const QString rest = m_text.shown(caret, m_text.drawnEnd(line));
+        if (!rest.isEmpty() && right < viewport()->width())
+            m_rowPainter.draw(painter, QRect(right, top, viewport()->width() - right, m_lineHeight),
+                              0, m_ascent, rest, textColour, baseColour);
     }
 
     const bool caretShown = m_preedit.isEmpty() || m_preeditCaretShown;
