@@ -239,6 +239,7 @@ void TextBox::showNow()
     syncScrollBar();
     repaintChanges();
     m_changeReport->frameShown();
+    tellInputMethod();
 }
 
 void TextBox::syncScrollBar()
@@ -259,6 +260,7 @@ void TextBox::scrollContentsBy(int, int)
     if (!m_syncingScrollBar) {
         m_topLine = verticalScrollBar()->value();
         repaintChanges();
+        tellInputMethod();
     }
 }
 
@@ -295,6 +297,7 @@ void TextBox::restartBlink()
 
 void TextBox::caretMoved()
 {
+    m_toldCaret = -1; // the text around the caret may have changed too
     ensureCaretVisible();
     restartBlink();
     m_everythingChanged = true;
