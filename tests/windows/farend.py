@@ -78,7 +78,11 @@ def main():
     except subprocess.TimeoutExpired:
         process.kill()
         print("farend: the program did not end", file=sys.stderr)
-        return 1
+        status = 1
+    finally:
+        # A closed pseudo-terminal's number is soon another program's: the
+        # port leads nowhere once this line is gone.
+        subprocess.run(["bash", WINE_RUN, "--com", str(args.com), "/nonexistent/varnica-line-gone"])
     return status if ok else 1
 
 
