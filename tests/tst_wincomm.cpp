@@ -6,6 +6,7 @@
 #include "serial/windows/win32comm.h"
 #include "tests/support/raisederror.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <qt_windows.h>
@@ -37,6 +38,7 @@ private slots:
     void carriesBytesBothWays();
     void refusesASendBeyondTheQueueWhole();
     void closesAndOpensAgain();
+    void tellsWhenTheLineGoesAway();
 
 private:
     void expectEcho(MSComm &comm, const QList<QByteArray> &pieces);
@@ -154,6 +156,20 @@ void tst_WinComm::closesAndOpensAgain()
              int(CommError::PortNotOpen));
     comm.setPortOpen(true);
     expectEcho(comm, {"again"});
+}
+
+// Last: the far end hangs up for good.
+void tst_WinComm::tellsWhenTheLineGoesAway()
+{
+    if (m_port == 0)
+        QSKIP("needs a COM port with an echoing far end (tests/support/echoline.py)");
+    MSComm comm;
+    openWith(comm, m_port);
+    QSignalSpy lost(&comm, &MSComm::lineLost);
+    comm.output(QByteArray("<hang up>"));
+    QVERIFY(lost.wait(20000));
+    QVERIFY(!comm.portOpen());
+    QCOMPARE(lost.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_WinComm)

@@ -25,10 +25,18 @@ def main():
     subprocess.run([wine_run, "--com", port, os.ttyname(device)], check=True)
     program = subprocess.Popen([wine_run] + command,
                                env=dict(os.environ, VARNICA_TEST_COM_PORT=port))
+    hang_up = b"<hang up>"
+    recent = b""
     while program.poll() is None:
         readable, _, _ = select.select([master], [], [], 0.1)
         if readable:
             data = os.read(master, 65536)
+            recent = (recent + data)[-len(hang_up):]
+            if recent == hang_up:
+                os.close(master)
+                os.close(device)
+                program.wait()
+                break
             while data:
                 data = data[os.write(master, data):]
     sys.exit(program.returncode)
