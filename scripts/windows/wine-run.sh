@@ -78,6 +78,12 @@ export QT_PLUGIN_PATH="$(to_windows "$qt/plugins")"
 # Wine answers a Qt program's per-monitor DPI request with an error that
 # Qt reports on every start; it changes nothing.
 export QT_LOGGING_RULES=${QT_LOGGING_RULES:-qt.qpa.window=false}
+# Wine keeps the QT_ variables of the Linux side from Windows programs (they
+# are meant for a Qt of the host) and hands WINEQT_NAME on as QT_NAME: so
+# QT_QPA_PLATFORM=offscreen and the two above reach the program.
+for name in $(compgen -e | grep '^QT_'); do
+  export "WINE$name=${!name}"
+done
 
 case "$(basename "$program")" in
 tst_*)
