@@ -1,13 +1,18 @@
 #include "common/titles.h"
-#include "window/displayplatform.h"
 #include "window/mainfom.h"
 #include "window/qtchinesetexts.h"
 
 #include <QApplication>
+
+#ifndef Q_OS_WIN
+#include "window/unix/displayplatform.h"
+
 #include <QProcessEnvironment>
+#endif
 
 int main(int argc, char *argv[])
 {
+#ifndef Q_OS_WIN
     // Read by Qt while the application is built; a -platform argument still
     // wins. Taken out again so that the programs the terminal starts (the
     // web browser of the feedback link) make their own choice.
@@ -15,9 +20,12 @@ int main(int argc, char *argv[])
         displayplatform::pluginsFor(QProcessEnvironment::systemEnvironment());
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
+#endif
     QApplication app(argc, argv);
+#ifndef Q_OS_WIN
     if (!platform.isEmpty())
         qunsetenv("QT_QPA_PLATFORM");
+#endif
     QApplication::setApplicationName(titles::application);
     QApplication::setDesktopFileName(QStringLiteral(VARNICA_APP_ID)); // task bar icon and name
     installQtChineseTexts();

@@ -2,7 +2,6 @@
 #include "send/sendbox.h"
 #include "tests/support/intwips.h"
 #include "window/controlcolor.h"
-#include "window/displayplatform.h"
 #include "window/linklabel.h"
 #include "window/mainfom.h"
 #include "window/splitbar.h"
@@ -17,6 +16,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
+#ifndef Q_OS_WIN
+#include "window/unix/displayplatform.h"
+#endif
 
 namespace {
 
@@ -64,8 +67,10 @@ private slots:
     void labelBlinks();
     void feedbackLinkOpensThePage();
     void alwaysOnTopTogglesInPlace();
+#ifndef Q_OS_WIN
     void waylandSessionsRunThroughTheirXDisplay_data();
     void waylandSessionsRunThroughTheirXDisplay();
+#endif
 
 private:
     MainFom *w = nullptr;
@@ -253,6 +258,7 @@ void tst_WindowBehaviour::alwaysOnTopTogglesInPlace()
     QCOMPARE(w->winId(), id);
 }
 
+#ifndef Q_OS_WIN
 void tst_WindowBehaviour::waylandSessionsRunThroughTheirXDisplay_data()
 {
     QTest::addColumn<QStringList>("variables");
@@ -278,6 +284,7 @@ void tst_WindowBehaviour::waylandSessionsRunThroughTheirXDisplay()
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     QCOMPARE(displayplatform::pluginsFor(environment), plugins);
 }
+#endif
 
 QTEST_MAIN(tst_WindowBehaviour)
 #include "tst_windowbehaviour.moc"

@@ -1,11 +1,11 @@
 #include "common/gbk.h"
 
+#include "common/gbkconversion.h"
 #include "common/numberederror.h"
 
 #include <QString>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 
 namespace gbk {
@@ -20,28 +20,28 @@ struct Tables
     std::array<char16_t, pairingBytes * pairingBytes> pairs{};
 };
 
-char16_t convertOne(QStringDecoder &decoder, const QByteArray &bytes)
+char16_t convertOne(const QByteArray &bytes)
 {
-    if (!decoder.isValid())
-        return replacementChar;
-    decoder.resetState();
-    const QString text = decoder(bytes);
+    const QString text = gbkconversion::decode(bytes);
     return text.size() == 1 ? text.at(0).unicode() : replacementChar;
 }
 
 Tables buildTables()
 {
     Tables tables;
-    QStringDecoder decoder("GBK");
-    for (int byte = 0; byte < 256; ++byte)
-        tables.single[byte] =
-            byte < 128 ? char16_t(byte) : convertOne(decoder, QByteArray(1, char(byte)));
+    const bool available = gbkconversion::available();
+    for (int byte = 0; byte < 256; ++byte) {
+        tables.single[byte] = byte < 128  ? char16_t(byte)
+                              : available ? convertOne(QByteArray(1, char(byte)))
+                                          : replacementChar;
+    }
     QByteArray pair(2, '\0');
     for (int lead = 129; lead <= 254; ++lead) {
         for (int trail = 129; trail <= 254; ++trail) {
             pair[0] = char(lead);
             pair[1] = char(trail);
-            tables.pairs[(lead - 129) * pairingBytes + (trail - 129)] = convertOne(decoder, pair);
+            tables.pairs[(lead - 129) * pairingBytes + (trail - 129)] =
+                available ? convertOne(pair) : replacementChar;
         }
     }
     return tables;
@@ -55,35 +55,20 @@ const Tables &tables()
 
 constexpr QChar substitute = u'?';
 
-// Whether the text holds a surrogate without its partner.
-bool hasLoneSurrogate(QStringView text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar character = text[i];
-        if (character.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (character.isSurrogate())
-            return true;
-    }
-    return false;
-}
-
-// The text with every lone surrogate replaced by the substitute. The
-// converter would drop a high surrogate at the end instead.
-QString withLoneSurrogatesReplaced(QStringView text)
+// The text with every character outside the Basic Multilingual Plane (a
+// surrogate pair) and every surrogate without its partner replaced by the
+// substitute: GBK has none of them, and the systems' conversions disagree on
+// how many substitutes they make of one (ICU drops a high surrogate at the
+// end, Windows makes two of a pair).
+QString withSurrogatesReplaced(QStringView text)
 {
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar character = text[i];
-        if (character.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            result.append(character);
-            result.append(text[++i]);
-        } else if (character.isSurrogate()) {
-            result.append(substitute);
-        } else {
-            result.append(character);
-        }
+        if (character.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        result.append(character.isSurrogate() ? substitute : character);
     }
     return result;
 }
@@ -103,12 +88,13 @@ char16_t decodePair(quint8 lead, quint8 trail)
 
 QByteArray encode(QStringView text)
 {
-    QStringEncoder toGbk("GBK", QStringConverter::Flag::Stateless);
-    if (!toGbk.isValid())
+    if (!gbkconversion::available())
         throw errors::noGbkConversion();
-    if (hasLoneSurrogate(text))
-        return toGbk(withLoneSurrogatesReplaced(text));
-    return toGbk(text);
+    const bool hasSurrogates = std::any_of(text.begin(), text.end(),
+                                           [](QChar character) { return character.isSurrogate(); });
+    if (hasSurrogates)
+        return gbkconversion::encode(withSurrogatesReplaced(text));
+    return gbkconversion::encode(text);
 }
 
 } // namespace gbk

@@ -7,8 +7,13 @@
 bool installQtChineseTexts()
 {
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+#ifdef Q_OS_WIN
+    // Shipped with the terminal, in a folder beside it.
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+#else
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
         delete translator;
         return false;
     }

@@ -1,4 +1,4 @@
-#include "window/displayplatform.h"
+#include "window/unix/displayplatform.h"
 
 #include <QProcessEnvironment>
 
