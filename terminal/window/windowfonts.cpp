@@ -24,12 +24,19 @@ const QStringList songFamilies{
 #endif
     QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")};
 
-// Faces whose bitmaps cover the window's pixel sizes.
+// Faces whose bitmaps cover the window's pixel sizes. On Windows the system
+// draws SimSun's bitmaps of its own accord, and AR PL UMing's drawn
+// unsmoothed lose rows of the Latin letters (under wine).
 bool hasBitmapsAt(const QFont &font)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(font);
+    return false;
+#else
     const QFontInfo found(font);
     return found.family().startsWith(QLatin1String("AR PL UMing")) && found.pixelSize() >= 11 &&
            found.pixelSize() <= 16;
+#endif
 }
 
 } // namespace
