@@ -4,6 +4,9 @@
 
 #include <QTest>
 
+using Parity = LineSettings::Parity;
+using StopBits = LineSettings::StopBits;
+
 class tst_LineSettings : public QObject
 {
     Q_OBJECT
@@ -23,17 +26,15 @@ void tst_LineSettings::parsesWhatTheBoxesProduce_data()
     QTest::addColumn<int>("dataBits");
     QTest::addColumn<int>("stopBits");
 
-    QTest::newRow("defaults") << "4800,N,8,1" << 4800 << int(QSerialPort::NoParity) << 8
-                              << int(QSerialPort::OneStop);
-    QTest::newRow("odd") << "9600,O,8,1" << 9600 << int(QSerialPort::OddParity) << 8
-                         << int(QSerialPort::OneStop);
+    QTest::newRow("defaults") << "4800,N,8,1" << 4800 << int(Parity::None) << 8
+                              << int(StopBits::One);
+    QTest::newRow("odd") << "9600,O,8,1" << 9600 << int(Parity::Odd) << 8 << int(StopBits::One);
     QTest::newRow("even 7 bits two stops")
-        << "115200,E,7,2" << 115200 << int(QSerialPort::EvenParity) << 7
-        << int(QSerialPort::TwoStop);
+        << "115200,E,7,2" << 115200 << int(Parity::Even) << 7 << int(StopBits::Two);
     QTest::newRow("odd list rate 43000")
-        << "43000,N,5,2" << 43000 << int(QSerialPort::NoParity) << 5 << int(QSerialPort::TwoStop);
+        << "43000,N,5,2" << 43000 << int(Parity::None) << 5 << int(StopBits::Two);
     QTest::newRow("lower-case letter")
-        << "300,e,6,1" << 300 << int(QSerialPort::EvenParity) << 6 << int(QSerialPort::OneStop);
+        << "300,e,6,1" << 300 << int(Parity::Even) << 6 << int(StopBits::One);
 }
 
 void tst_LineSettings::parsesWhatTheBoxesProduce()
@@ -46,7 +47,7 @@ void tst_LineSettings::parsesWhatTheBoxesProduce()
     const LineSettings settings = LineSettings::parse(text);
     QCOMPARE(settings.baudRate, baud);
     QCOMPARE(int(settings.parity), parity);
-    QCOMPARE(int(settings.dataBits), dataBits);
+    QCOMPARE(settings.dataBits, dataBits);
     QCOMPARE(int(settings.stopBits), stopBits);
     QCOMPARE(LineSettings::parse(settings.toString()), settings);
 }

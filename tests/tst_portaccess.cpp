@@ -1,5 +1,5 @@
 #include "serial/mscomm.h"
-#include "serial/portaccess.h"
+#include "serial/unix/portaccess.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/raisederror.h"
 #include "tests/support/testcatalog.h"

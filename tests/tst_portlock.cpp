@@ -1,6 +1,6 @@
 #include "serial/commerror.h"
 #include "serial/mscomm.h"
-#include "serial/portlock.h"
+#include "serial/unix/portlock.h"
 #include "tests/support/lineholder.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/raisederror.h"

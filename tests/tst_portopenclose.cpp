@@ -1,6 +1,6 @@
 #include "send/intervaltimer.h"
 #include "serial/mscomm.h"
-#include "serial/portlock.h"
+#include "serial/unix/portlock.h"
 #include "tests/support/lineholder.h"
 #include "tests/support/terminalonline.h"
 #include "window/autosizelabel.h"

@@ -1,7 +1,7 @@
 #include "common/gbk.h"
+#include "common/gbkconversion.h"
 #include "receive/receivedecoder.h"
 
-#include <QStringDecoder>
 #include <QTest>
 
 using Feeds = QList<QByteArray>;
@@ -23,10 +23,10 @@ private slots:
 
 namespace {
 
+// What the system's own GBK conversion makes of bytes taken on their own.
 QString platformGbk(const QByteArray &bytes)
 {
-    QStringDecoder decoder("GBK");
-    return decoder(bytes);
+    return gbkconversion::decode(bytes);
 }
 
 // The decoder as the window drives it: receive events and the logo timer's
@@ -103,15 +103,13 @@ void tst_ReceiveDecoder::showsBytes()
 
 void tst_ReceiveDecoder::everyPairIsTheCodePagesCharacter()
 {
-    QStringDecoder decoder("GBK");
-    QVERIFY(decoder.isValid());
+    QVERIFY(gbkconversion::available());
     int mismatches = 0;
     for (int lead = 129; lead <= 254; ++lead) {
         for (int trail = 129; trail <= 254; ++trail) {
             QByteArray pair;
             pair.append(char(lead)).append(char(trail));
-            decoder.resetState();
-            const QString expected = decoder(pair);
+            const QString expected = platformGbk(pair);
             ReceiveDecoder receiving;
             const QStringView piece = receiving.decode(pair);
             if (piece != expected || receiving.pendingLeadByte() != 0) {

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <limits>
+
 namespace {
 
 [[noreturn]] void refuse(const QString &text, const QString &why)
@@ -31,33 +33,26 @@ LineSettings LineSettings::parse(const QString &text)
 
     const QString parity = fields[1].trimmed().toUpper();
     if (parity == QLatin1String("N"))
-        settings.parity = QSerialPort::NoParity;
+        settings.parity = LineSettings::Parity::None;
     else if (parity == QLatin1String("O"))
-        settings.parity = QSerialPort::OddParity;
+        settings.parity = LineSettings::Parity::Odd;
     else if (parity == QLatin1String("E"))
-        settings.parity = QSerialPort::EvenParity;
+        settings.parity = LineSettings::Parity::Even;
     else
         refuse(text, QStringLiteral("校验位只能是 N、O 或 E"));
 
     const QString data = fields[2].trimmed();
-    if (data == QLatin1String("8"))
-        settings.dataBits = QSerialPort::Data8;
-    else if (data == QLatin1String("7"))
-        settings.dataBits = QSerialPort::Data7;
-    else if (data == QLatin1String("6"))
-        settings.dataBits = QSerialPort::Data6;
-    else if (data == QLatin1String("5"))
-        settings.dataBits = QSerialPort::Data5;
-    else
+    if (data.size() != 1 || data.at(0) < QLatin1Char('5') || data.at(0) > QLatin1Char('8'))
         refuse(text, QStringLiteral("数据位只能是 5 到 8"));
+    settings.dataBits = data.at(0).unicode() - '0';
 
     const QString stop = fields[3].trimmed();
     if (stop == QLatin1String("1"))
-        settings.stopBits = QSerialPort::OneStop;
+        settings.stopBits = LineSettings::StopBits::One;
     else if (stop == QLatin1String("1.5"))
-        settings.stopBits = QSerialPort::OneAndHalfStop;
+        settings.stopBits = LineSettings::StopBits::OneAndHalf;
     else if (stop == QLatin1String("2"))
-        settings.stopBits = QSerialPort::TwoStop;
+        settings.stopBits = LineSettings::StopBits::Two;
     else
         refuse(text, QStringLiteral("停止位只能是 1、1.5 或 2"));
 
@@ -67,20 +62,16 @@ LineSettings LineSettings::parse(const QString &text)
 QString LineSettings::toString() const
 {
     QChar parityLetter = QLatin1Char('N');
-    if (parity == QSerialPort::OddParity)
+    if (parity == Parity::Odd)
         parityLetter = QLatin1Char('O');
-    else if (parity == QSerialPort::EvenParity)
+    else if (parity == Parity::Even)
         parityLetter = QLatin1Char('E');
 
     QString stop = QStringLiteral("1");
-    if (stopBits == QSerialPort::OneAndHalfStop)
+    if (stopBits == StopBits::OneAndHalf)
         stop = QStringLiteral("1.5");
-    else if (stopBits == QSerialPort::TwoStop)
+    else if (stopBits == StopBits::Two)
         stop = QStringLiteral("2");
 
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(baudRate)
-        .arg(parityLetter)
-        .arg(static_cast<int>(dataBits))
-        .arg(stop);
+    return QStringLiteral("%1,%2,%3,%4").arg(baudRate).arg(parityLetter).arg(dataBits).arg(stop);
 }

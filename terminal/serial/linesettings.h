@@ -1,16 +1,20 @@
 #pragma once
 
-#include <QSerialPort>
+#include "serial/mscommexport.h"
+
 #include <QString>
 
 // The line settings of a serial port as the terminal writes them:
 // "baud,parity,data,stop", for instance "4800,N,8,1".
-struct LineSettings
+struct MSCOMM_EXPORT LineSettings
 {
+    enum class Parity { None, Odd, Even };
+    enum class StopBits { One, OneAndHalf, Two };
+
     qint32 baudRate = 9600;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    Parity parity = Parity::None;
+    int dataBits = 8; // 5 to 8
+    StopBits stopBits = StopBits::One;
 
     // Reads a settings string. Throws CommError (InvalidPropertyValue) for a
     // malformed string, a parity letter other than N, O or E, a data-bit count

@@ -2,12 +2,9 @@
 
 #include "common/gbk.h"
 #include "serial/commerror.h"
-#include "serial/portaccess.h"
-#include "serial/portlock.h"
+#include "serial/serialline.h"
 
 #include <QTimerEvent>
-
-#include <sys/ioctl.h>
 
 namespace {
 
@@ -38,26 +35,18 @@ constexpr qint64 receiveBufferSize = 256 * 1024;
 // it has to count as fast then, or it would be read 4 KiB a frame.
 constexpr qint64 slowLineBatch = 2 * 1024;
 
-[[noreturn]] void throwPermissionDenied(const QString &device)
-{
-    throw CommError(CommError::PermissionDenied,
-                    portaccess::describe(portaccess::deniedAccessTo(device)));
-}
-
 } // namespace
 
 MSComm::MSComm(QObject *parent)
-    : QObject(parent), m_catalog(defaultPortCatalog()),
-      m_lockFolders(portlock::systemLockFolders()), m_port(this)
+    : QObject(parent), m_catalog(defaultPortCatalog()), m_line(createSerialLine(this))
 {
-    connect(&m_port, &QSerialPort::readyRead, this, &MSComm::handleReadyRead);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::handleError);
+    connect(m_line, &SerialLine::readyRead, this, &MSComm::handleReadyRead);
+    connect(m_line, &SerialLine::lineLost, this, &MSComm::lineLost);
 }
 
 MSComm::~MSComm()
 {
-    if (m_port.isOpen())
-        m_port.close();
+    m_line->close();
 }
 
 void MSComm::setPortCatalog(std::shared_ptr<const PortCatalog> catalog)
@@ -69,7 +58,7 @@ void MSComm::setCommPort(qint16 port)
 {
     if (port < 1 || port > 255)
         throw CommError(CommError::InvalidPortNumber, QStringLiteral("无效的端口号 %1").arg(port));
-    if (m_port.isOpen())
+    if (m_line->isOpen())
         throw CommError(CommError::PortAlreadyOpen, QStringLiteral("端口已打开，不能更换端口号"));
     m_commPort = port;
 }
@@ -77,15 +66,10 @@ void MSComm::setCommPort(qint16 port)
 void MSComm::setSettings(const QString &settings)
 {
     const LineSettings parsed = LineSettings::parse(settings);
-    if (m_port.isOpen()) {
-        const bool applied =
-            m_port.setBaudRate(parsed.baudRate) && m_port.setParity(parsed.parity) &&
-            m_port.setDataBits(parsed.dataBits) && m_port.setStopBits(parsed.stopBits);
-        if (!applied)
-            throw CommError(
-                CommError::InvalidPropertyValue,
-                QStringLiteral("串口不接受设置“%1”：%2").arg(settings, m_port.errorString()));
-    }
+    if (m_line->isOpen() && !m_line->applySettings(parsed))
+        throw CommError(
+            CommError::InvalidPropertyValue,
+            QStringLiteral("串口不接受设置“%1”：%2").arg(settings, m_line->errorString()));
     m_settings = parsed;
 }
 
@@ -112,24 +96,13 @@ void MSComm::setRThreshold(qint16 threshold)
     m_rThreshold = threshold;
 }
 
-void MSComm::applySettingsTo(QSerialPort &port) const
-{
-    port.setBaudRate(m_settings.baudRate);
-    port.setParity(m_settings.parity);
-    port.setDataBits(m_settings.dataBits);
-    port.setStopBits(m_settings.stopBits);
-    port.setFlowControl(QSerialPort::NoFlowControl);
-}
-
 void MSComm::setPortOpen(bool open)
 {
     if (!open) {
-        if (m_port.isOpen())
-            m_port.close();
-        m_claim.release();
+        m_line->close();
         return;
     }
-    if (m_port.isOpen())
+    if (m_line->isOpen())
         throw CommError(CommError::PortAlreadyOpen, QStringLiteral("端口已经打开"));
 
     const QList<PortEntry> ports = m_catalog->ports();
@@ -138,80 +111,30 @@ void MSComm::setPortOpen(bool open)
             CommError::InvalidPortNumber,
             QStringLiteral("没有端口 COM%1（本机有 %2 个串口）").arg(m_commPort).arg(ports.size()));
 
-    const QString device = ports.at(m_commPort - 1).device;
-    refuseUnusableDevice(device);
-    if (const std::optional<LineClaim::OtherUser> user = m_claim.take(device))
-        throw CommError(CommError::PortAlreadyOpen, LineClaim::describe(device, *user));
-    m_port.setPortName(device);
     m_reservedOutput = 0;
     m_readingPaused = false;
     m_streaming = false;
-    applySettingsTo(m_port);
-    m_port.setReadBufferSize(receiveBufferSize);
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        m_claim.release();
-        throwOpenFailure(device);
-    }
-    m_port.clearError();
-}
-
-// Checked before QSerialPort is asked: it would judge another program's lock
-// in a format other than its own stale and take the port over.
-void MSComm::refuseUnusableDevice(const QString &device) const
-{
-    if (portaccess::deniesAccess(portaccess::readWriteAccessError(device)))
-        throwPermissionDenied(device);
-    if (const std::optional<portlock::Holder> holder = portlock::holderOf(device, m_lockFolders)) {
-        const QString holderText = holder->pid > 0 ? QStringLiteral("进程 %1").arg(holder->pid)
-                                                   : QStringLiteral("另一个程序");
-        throw CommError(CommError::PortAlreadyOpen,
-                        QStringLiteral("设备 %1 已被%2占用（锁文件 %3）")
-                            .arg(device, holderText, holder->lockFile));
-    }
-}
-
-void MSComm::throwOpenFailure(const QString &device)
-{
-    const QSerialPort::SerialPortError error = m_port.error();
-    const QString reason = m_port.errorString();
-    m_port.clearError();
-    switch (portaccess::classify(error, portaccess::readWriteAccessError(device))) {
-    case portaccess::OpenRefusal::Missing:
-        throw CommError(CommError::InvalidPortNumber,
-                        QStringLiteral("找不到设备 %1：%2").arg(device, reason));
-    case portaccess::OpenRefusal::Denied:
-        throwPermissionDenied(device);
-    case portaccess::OpenRefusal::InUse:
-        throw CommError(CommError::PortAlreadyOpen,
-                        QStringLiteral("设备 %1 已被占用：%2").arg(device, reason));
-    case portaccess::OpenRefusal::SettingsRefused:
-        throw CommError(
-            CommError::InvalidPropertyValue,
-            QStringLiteral("设备 %1 不接受设置 %2：%3").arg(device, m_settings.toString(), reason));
-    case portaccess::OpenRefusal::Other:
-        break;
-    }
-    throw CommError(CommError::DeviceUnavailable,
-                    QStringLiteral("无法打开设备 %1：%2").arg(device, reason));
+    m_line->setReadBufferSize(receiveBufferSize);
+    m_line->open(ports.at(m_commPort - 1).device, m_settings);
 }
 
 bool MSComm::portOpen() const
 {
-    return m_port.isOpen();
+    return m_line->isOpen();
 }
 
 QByteArray MSComm::input()
 {
-    if (!m_port.isOpen())
+    if (!m_line->isOpen())
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
-    QByteArray taken = m_inputLen > 0 ? m_port.read(m_inputLen) : m_port.readAll();
+    QByteArray taken = m_line->read(m_inputLen);
     m_takenThisEvent += taken.size();
     return taken;
 }
 
 void MSComm::output(const QByteArray &bytes)
 {
-    if (!m_port.isOpen())
+    if (!m_line->isOpen())
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开，无法发送"));
     if (bytes.isEmpty())
         return;
@@ -219,9 +142,9 @@ void MSComm::output(const QByteArray &bytes)
         m_reservedOutput -= bytes.size();
     else
         requireOutputRoom(bytes.size());
-    if (m_port.write(bytes) != bytes.size())
+    if (!m_line->write(bytes))
         throw CommError(CommError::WriteFailed,
-                        QStringLiteral("发送失败：%1").arg(m_port.errorString()));
+                        QStringLiteral("发送失败：%1").arg(m_line->errorString()));
 }
 
 void MSComm::output(const QString &text)
@@ -231,9 +154,9 @@ void MSComm::output(const QString &text)
 
 qint64 MSComm::outBufferCount() const
 {
-    if (!m_port.isOpen())
+    if (!m_line->isOpen())
         throw CommError(CommError::PortNotOpen, QStringLiteral("端口未打开"));
-    return m_port.bytesToWrite();
+    return m_line->bytesToWrite();
 }
 
 void MSComm::reserveOutputRoom(qint64 byteCount)
@@ -243,7 +166,7 @@ void MSComm::reserveOutputRoom(qint64 byteCount)
     m_reservedOutput = byteCount;
 }
 
-// QSerialPort's own write buffer has no limit: bytes sent faster than the
+// The line's own write queue has no limit: bytes sent faster than the
 // line takes them would pile up there until memory runs out. Only a send by
 // hand ever shows this error (an auto-send tick that finds the queue full
 // sends nothing and says nothing), so its advice is to wait for the line.
@@ -265,7 +188,7 @@ void MSComm::handleReadyRead()
 {
     // A full buffer is reported at once: the port reads no more until the
     // bytes are taken, and waiting for the frame would slow the line down.
-    if (m_receivePacing.isActive() && m_port.bytesAvailable() < receiveBufferSize)
+    if (m_receivePacing.isActive() && m_line->bytesAvailable() < receiveBufferSize)
         m_receivedWhilePacing = true; // reported when the frame ends
     else
         raiseReceived();
@@ -274,7 +197,7 @@ void MSComm::handleReadyRead()
 void MSComm::raiseReceived()
 {
     m_receivedWhilePacing = false;
-    if (m_rThreshold > 0 && m_port.isOpen() && m_port.bytesAvailable() > 0) {
+    if (m_rThreshold > 0 && m_line->isOpen() && m_line->bytesAvailable() > 0) {
         if (!m_streaming) {
             m_streaming = true;
             m_sinceStreamStart.start();
@@ -282,7 +205,7 @@ void MSComm::raiseReceived()
         // Started first: the handler may open a modal box, and bytes that
         // come meanwhile are paced all the same.
         const bool quick = m_sinceStreamStart.elapsed() < quickFramesFor ||
-                           m_port.bytesAvailable() >= fastLineBatch;
+                           m_line->bytesAvailable() >= fastLineBatch;
         const int frame = quick ? quickFrame : streamFrame;
         m_receivePacing.start(frame, Qt::PreciseTimer, this);
         m_takenThisEvent = 0;
@@ -290,20 +213,14 @@ void MSComm::raiseReceived()
         // A slow line is not read again until the frame ends: what it
         // delivers meanwhile waits in the device, and the frame costs one
         // wake-up instead of one for every piece the device hands over.
-        // QSerialPort reads no more once its buffer holds what its limit
+        // The line reads no more once its buffer holds what its limit
         // allows; a fast line is read all along, as its bytes would not fit.
         // (A handler that opened a modal box may return after the frame.)
-        if (m_port.isOpen() && m_receivePacing.isActive() && m_takenThisEvent < slowLineBatch) {
-            m_port.setReadBufferSize(1);
+        if (m_line->isOpen() && m_receivePacing.isActive() && m_takenThisEvent < slowLineBatch) {
+            m_line->setReadBufferSize(1);
             m_readingPaused = true;
         }
     }
-}
-
-qint64 MSComm::bytesWaitingInDevice() const
-{
-    int waiting = 0;
-    return ::ioctl(m_port.handle(), FIONREAD, &waiting) == 0 ? waiting : 0;
 }
 
 void MSComm::timerEvent(QTimerEvent *event)
@@ -317,28 +234,12 @@ void MSComm::timerEvent(QTimerEvent *event)
         m_readingPaused = false;
         // Reading again; what waited in the device comes as readyRead at
         // once, and handleReadyRead reports it together with the rest.
-        m_port.setReadBufferSize(receiveBufferSize);
-        if (m_port.isOpen() && bytesWaitingInDevice() > 0)
+        m_line->setReadBufferSize(receiveBufferSize);
+        if (m_line->isOpen() && m_line->bytesWaitingInDevice() > 0)
             return;
     }
     if (m_receivedWhilePacing)
         raiseReceived();
     else
         m_streaming = false; // quiet for a whole frame: the next byte is reported at once
-}
-
-void MSComm::handleError(QSerialPort::SerialPortError error)
-{
-    if (!m_port.isOpen())
-        return;
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
-        return;
-    // The device went away (unplugged adapter, hung-up line): every read now
-    // fails at once. Keeping the port open would only spin on a descriptor
-    // that never yields data again, so close it and say so once.
-    const QString reason = m_port.errorString();
-    m_port.close();
-    m_claim.release();
-    m_port.clearError();
-    emit lineLost(reason);
 }

@@ -1,23 +1,26 @@
 #pragma once
 
-#include "serial/lineclaim.h"
 #include "serial/linesettings.h"
+#include "serial/mscommexport.h"
 #include "serial/portcatalog.h"
 
 #include <QBasicTimer>
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <memory>
 
+class SerialLine;
+
 // The terminal's serial control: the one way to the serial line. It owns its
-// QSerialPort, takes its configuration through plain properties, and reports
-// received data through the onComm() signal on the thread it lives on (the
-// user-interface thread). Every failing operation throws CommError.
+// line (SerialLine, the system's side), takes its configuration through plain
+// properties, and reports received data through the onComm() signal on the
+// thread it lives on (the user-interface thread). Every failing operation
+// throws CommError.
 //
 // Bytes that pour in are reported at most once a frame: the first byte after
 // a quiet spell raises its receive event at once, and what arrives while an
@@ -31,10 +34,9 @@
 //
 // Opening writes commPort, settings, inputLen, inputMode and rThreshold, then
 // setPortOpen(true); closing is setPortOpen(false) alone. A line that another
-// program holds, by a lock file, flock(), TIOCEXCL or merely by having it
-// open, is refused untouched (PortAlreadyOpen); an open line is held in each
-// of those ways until it is closed.
-class MSComm : public QObject
+// program holds is refused untouched (PortAlreadyOpen), and an open line is
+// held against other programs until it is closed.
+class MSCOMM_EXPORT MSComm : public QObject
 {
     Q_OBJECT
 
@@ -47,12 +49,9 @@ public:
     void setPortCatalog(std::shared_ptr<const PortCatalog> catalog);
     std::shared_ptr<const PortCatalog> portCatalog() const { return m_catalog; }
 
-    // Where other programs' lock files are looked for before opening; the
-    // system's lock folders unless replaced (tests use a private folder).
-    void setLockFolders(const QStringList &folders) { m_lockFolders = folders; }
-
-    // 1 is COM1: the first port of the catalog. Any number from 1 to 255 is
-    // taken; whether the port exists is found out at open (InvalidPortNumber).
+    // 1 is COM1: the first port of the catalog (on Windows, the system's own
+    // COM1). Any number from 1 to 255 is taken; whether the port exists is
+    // found out at open (InvalidPortNumber).
     void setCommPort(qint16 port);
     qint16 commPort() const { return m_commPort; }
 
@@ -96,6 +95,13 @@ public:
     // taken without another check.
     void reserveOutputRoom(qint64 byteCount);
 
+#ifdef Q_OS_UNIX
+    // Where other programs' lock files are looked for before opening; the
+    // system's lock folders unless replaced (tests use a private folder).
+    // Windows has no lock files: the system gives a port to one program.
+    void setLockFolders(const QStringList &folders);
+#endif
+
 signals:
     // Received bytes wait to be taken with input(); the control raises no
     // other event.
@@ -110,17 +116,10 @@ protected:
 private:
     void handleReadyRead();
     void raiseReceived();
-    void handleError(QSerialPort::SerialPortError error);
-    void refuseUnusableDevice(const QString &device) const;
-    [[noreturn]] void throwOpenFailure(const QString &device);
     void requireOutputRoom(qint64 byteCount) const;
-    void applySettingsTo(QSerialPort &port) const;
-    qint64 bytesWaitingInDevice() const;
 
     std::shared_ptr<const PortCatalog> m_catalog;
-    QStringList m_lockFolders;
-    QSerialPort m_port;
-    LineClaim m_claim; // held exactly while m_port is open
+    SerialLine *m_line; // a child
     LineSettings m_settings;
     qint16 m_commPort = 1;
     qint16 m_inputLen = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/mscommexport.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,7 +10,7 @@
 // One serial port as the machine reports it.
 struct PortEntry
 {
-    QString device;      // what the serial control opens, e.g. "/dev/ttyUSB0"
+    QString device;      // what the serial control opens, e.g. "/dev/ttyUSB0" or "\\.\COM3"
     QString description; // a human-readable line for tool tips
 };
 
@@ -22,16 +24,5 @@ public:
     virtual QList<PortEntry> ports() const = 0;
 };
 
-// The ports that the system reports, in a stable order: USB serial adapters
-// (ttyUSB*) first, then USB modems and CDC-ACM devices (ttyACM*), then every
-// other kind; within a kind by name, numbers compared as numbers.
-class SystemPortCatalog : public PortCatalog
-{
-public:
-    QList<PortEntry> ports() const override;
-
-    // The ordering rule on its own, for device names such as "ttyUSB1".
-    static bool comesBefore(const QString &leftName, const QString &rightName);
-};
-
-std::shared_ptr<const PortCatalog> defaultPortCatalog();
+// The system's own catalog (serial/unix, serial/windows).
+MSCOMM_EXPORT std::shared_ptr<const PortCatalog> defaultPortCatalog();

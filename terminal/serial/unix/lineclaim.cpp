@@ -1,4 +1,4 @@
-#include "serial/lineclaim.h"
+#include "serial/unix/lineclaim.h"
 
 #include <QFile>
 

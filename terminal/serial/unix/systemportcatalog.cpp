@@ -1,4 +1,4 @@
-#include "serial/portcatalog.h"
+#include "serial/unix/systemportcatalog.h"
 
 #include <QSerialPortInfo>
 

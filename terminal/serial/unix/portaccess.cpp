@@ -1,4 +1,4 @@
-#include "serial/portaccess.h"
+#include "serial/unix/portaccess.h"
 
 #include <QFile>
 #include <QList>

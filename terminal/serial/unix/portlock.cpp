@@ -1,4 +1,4 @@
-#include "serial/portlock.h"
+#include "serial/unix/portlock.h"
 
 #include <QDateTime>
 #include <QDir>
