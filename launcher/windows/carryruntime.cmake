@@ -9,8 +9,8 @@
 #   import, followed recursively, found in the Qt for Windows and the mingw
 #   run-time, except the system's own DLLs (below); the plugins in their
 #   folders (platforms/, styles/); qt.conf, which points Qt at the folder the
-#   terminal runs from for its plugins and at translations/ for Qt's Chinese
-#   texts; the licence texts of what is carried.
+#   terminal runs from for its plugins; Qt's Chinese texts in translations/,
+#   where the terminal looks for them; the licence texts of what is carried.
 # Each run-time file becomes one gzip member (gzip -9 -n: no name, no time,
 # so the same input gives the same bytes) that states its size and carries a
 # CRC-32 of its bytes. carried.rc lists them all for the resource compiler.
@@ -26,21 +26,9 @@ file(MAKE_DIRECTORY ${OUT}/frames ${OUT}/runtime)
 foreach(pair "terminal.exe;${TERMINAL}" "mscomm32.ocx;${CONTROL}")
   list(GET pair 0 name)
   list(GET pair 1 source)
-  execute_process(COMMAND ${OBJDUMP} -f ${source} RESULT_VARIABLE not_pe
-    OUTPUT_QUIET ERROR_QUIET)
-  if(not_pe) # the placeholder of the serial control
-    file(COPY_FILE ${source} ${OUT}/${name})
-  else()
-    execute_process(COMMAND ${STRIP} --strip-all -o ${OUT}/${name} ${source}
-      COMMAND_ERROR_IS_FATAL ANY)
-  endif()
+  execute_process(COMMAND ${STRIP} --strip-all -o ${OUT}/${name} ${source}
+    COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-execute_process(COMMAND ${OBJDUMP} -f ${CONTROL} RESULT_VARIABLE not_pe OUTPUT_QUIET ERROR_QUIET)
-if(not_pe)
-  set(control_libraries "")
-else()
-  set(control_libraries ${CONTROL})
-endif()
 
 # The DLLs each file imports, as "DLL Name:" lines of objdump -p; names are
 # compared regardless of case, as Windows does. (file(GET_RUNTIME_DEPENDENCIES)
@@ -61,7 +49,7 @@ endforeach()
 set(libraries "")
 set(missing "")
 set(looked_into "")
-set(pending ${TERMINAL} ${control_libraries} ${PLUGINS})
+set(pending ${TERMINAL} ${CONTROL} ${PLUGINS})
 while(pending)
   list(POP_FRONT pending file)
   list(APPEND looked_into ${file})
@@ -134,7 +122,10 @@ function(carry_text text path)
   set(carried_paths ${carried_paths} PARENT_SCOPE)
 endfunction()
 
-# Relative paths in qt.conf are taken from the folder it lies in.
+# Relative paths in qt.conf are taken from the folder it lies in. Without it
+# Qt would first look for plugins in the folder above Qt6Core.dll's, the
+# prefix of an installed Qt: beside the temporary folder, in a folder of
+# others.
 carry_text("[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n" qt.conf)
 foreach(library IN LISTS libraries)
   get_filename_component(name ${library} NAME)

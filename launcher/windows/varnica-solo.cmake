@@ -18,27 +18,12 @@ target_sources(varnica_launcher PRIVATE
 target_include_directories(varnica_launcher PUBLIC ${ZLIB_INCLUDE_DIR})
 target_link_libraries(varnica_launcher PUBLIC ${ZLIB_STATIC_LIBRARY})
 
-# What is carried as the terminal and as the serial control file. Until the
-# terminal builds for Windows, a stand-in that shows a window with its title
-# on the carried Qt takes its place, and until the serial control does, a
-# placeholder file; the real ones are taken as soon as their targets exist.
-if(TARGET varnica)
-  set(carried_terminal varnica)
-else()
-  message(STATUS "varnica-solo carries a stand-in until the terminal builds for Windows")
-  add_executable(varnica-standin WIN32 windows/standin.cpp)
-  target_link_libraries(varnica-standin PRIVATE Qt6::Widgets)
-  set(carried_terminal varnica-standin)
+# It carries the terminal and its serial control file.
+if(NOT TARGET varnica OR NOT TARGET mscomm32)
+  message(STATUS "varnica-solo is left out: no terminal or serial control for Windows here")
+  return()
 endif()
 set(carried_dir ${CMAKE_CURRENT_BINARY_DIR}/carried)
-if(TARGET mscomm32)
-  set(carried_control $<TARGET_FILE:mscomm32>)
-  set(control_target mscomm32)
-else()
-  set(carried_control ${carried_dir}/placeholder/mscomm32.ocx)
-  file(WRITE ${carried_control} "The serial control for Windows is still to come.\n")
-  set(control_target "")
-endif()
 
 # The mingw run-time the Qt libraries and the terminal need.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
@@ -67,8 +52,8 @@ endforeach()
 
 set(carried_rc ${carried_dir}/carried.rc)
 file(GENERATE OUTPUT ${carried_dir}/inputs.cmake CONTENT "\
-set(TERMINAL [[$<TARGET_FILE:${carried_terminal}>]])
-set(CONTROL [[${carried_control}]])
+set(TERMINAL [[$<TARGET_FILE:varnica>]])
+set(CONTROL [[$<TARGET_FILE:mscomm32>]])
 set(PLUGINS${qt_plugins})
 set(SEARCH [[${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}]] [[${mingw_runtime_dir}]] [[${winpthread_dir}]])
 set(QT_TRANSLATION [[${QT_ZH_CN_TRANSLATION}]])
@@ -86,7 +71,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -DINPUTS=${carried_dir}/inputs.cmake
     -P ${CMAKE_CURRENT_SOURCE_DIR}/windows/carryruntime.cmake
   COMMAND ${CMAKE_COMMAND} -E touch ${carried_rc}
-  DEPENDS ${carried_terminal} ${control_target} ${carried_control}
+  DEPENDS varnica mscomm32
     windows/carryruntime.cmake windows/carried.rc.in
     ${PROJECT_SOURCE_DIR}/LICENSE ${carried_dir}/inputs.cmake
   COMMENT "Carrying the terminal, its serial control file and the Qt run-time"
