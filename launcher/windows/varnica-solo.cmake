@@ -87,4 +87,5 @@ target_link_libraries(varnica-solo PRIVATE varnica_launcher varnica_carried)
 target_link_options(varnica-solo PRIVATE -static)
 set_target_properties(varnica-solo PROPERTIES AUTOMOC OFF)
 
-install(TARGETS varnica-solo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Beside the terminal, in the top of the installed folder.
+install(TARGETS varnica-solo RUNTIME DESTINATION .)
