@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -234,7 +235,9 @@ void tst_WindowBehaviour::feedbackLinkOpensThePage()
              QList<QUrl>{QUrl(QStringLiteral("http://dravik.blog.example/guestbook"))});
 
     // Nothing to open it with (offscreen has no browser): the click comes
-    // back and the window goes on.
+    // back and the window goes on. Elsewhere a browser would open.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        return;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("openUrl"));
     w->dravikZZlabClick();
     QVERIFY(w->isVisible());

@@ -17,6 +17,7 @@
 #include "window/editmenu.h"
 #include "window/lampshape.h"
 #include "window/linklabel.h"
+#include "window/nativeframe.h"
 #include "window/portsettings.h"
 #include "window/splitbar.h"
 #include "window/twips.h"
@@ -296,26 +297,52 @@ void MainFom::connectHandlers()
     LOGOTimer->start();
 }
 
+// The frame as the window system draws it, or as Qt knows it.
+QMargins MainFom::frameMargins() const
+{
+    const QRect client = geometry();
+    const QRect frame = frameGeometry();
+    return nativeframe::margins(*this).value_or(
+        QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                 frame.right() - client.right(), frame.bottom() - client.bottom()));
+}
+
 void MainFom::centreOnScreen()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // A window's position is that of its frame's top-left corner.
-    QRect frame = frameGeometry();
+    const QMargins margins = frameMargins();
+    QRect frame = geometry().marginsAdded(margins);
     frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    const QPoint client = frame.topLeft() + QPoint(margins.left(), margins.top());
+    // move() places the frame's top-left corner as Qt knows the frame.
+    move(client - (geometry().topLeft() - frameGeometry().topLeft()));
 }
 
-// A window manager frames the window once it is shown, and moves the client
-// area into the frame; from then on the frame is known and is centred once.
-void MainFom::moveEvent(QMoveEvent *event)
+// The window is centred by its outer frame once the frame is known: on
+// Windows as soon as the window is created, before it appears (showEvent);
+// on X11 when the window manager has framed it after it is shown, and moved
+// the client area into the frame (moveEvent).
+void MainFom::centreOnceFramed()
 {
-    QWidget::moveEvent(event);
-    if (m_awaitingFrame && isVisible() && frameGeometry() != geometry()) {
+    if (m_awaitingFrame && !frameMargins().isNull()) {
         m_awaitingFrame = false;
         centreOnScreen();
     }
+}
+
+void MainFom::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    centreOnceFramed();
+}
+
+void MainFom::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (isVisible())
+        centreOnceFramed();
 }
 
 void MainFom::FormLoad()

@@ -97,6 +97,7 @@ public:
     LinkLabel *dravikZZlab = nullptr;
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
 
 private:
@@ -108,9 +109,12 @@ private:
     void setTabOrder();
     void connectHandlers();
     // Puts the centre of the window's outer frame on the screen's centre.
-    // Until a window manager has framed the window, the frame is the client
+    // Until the window system has framed the window, the frame is the client
     // area.
     void centreOnScreen();
+    QMargins frameMargins() const;
+    // Centres the window again the first time its frame is known.
+    void centreOnceFramed();
 
     // How a handler answers a failure of its steps: true when it has dealt
     // with it, false to have it shown in the error box.
@@ -121,7 +125,7 @@ private:
     void reportingFailure(const std::function<void()> &steps, const FailureAnswer &answer = {});
 
     std::unique_ptr<Dialogs> m_dialogs;
-    // True until the window has been centred by the frame a window manager
+    // True until the window has been centred by the frame the window system
     // put around it.
     bool m_awaitingFrame = true;
 

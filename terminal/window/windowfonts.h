@@ -4,8 +4,8 @@
 
 // The fonts of the window. Its geometry was laid out, in twips, around a
 // 9-point Song face: a 12-pixel cell, Latin letters and digits half as wide,
-// lines 12 pixels tall. AR PL UMing is such a face; it also carries bitmaps
-// drawn by hand for 11 to 16 pixels.
+// lines 12 pixels tall. SimSun on Windows and AR PL UMing on Linux are such
+// faces; AR PL UMing also carries bitmaps drawn by hand for 11 to 16 pixels.
 namespace windowfonts {
 
 // The Song face at `points`, sized in pixels as the twips are (a point is

@@ -4,8 +4,21 @@
 
 set_target_properties(varnica PROPERTIES WIN32_EXECUTABLE ON)
 
+# The icon is drawn by the terminal's own code, run under the emulator.
+add_executable(varnica-iconfile ${CMAKE_CURRENT_LIST_DIR}/iconfile.cpp)
+target_link_libraries(varnica-iconfile PRIVATE varnica_appicon)
+set(icon_file ${CMAKE_CURRENT_BINARY_DIR}/varnica.ico)
+add_custom_command(
+  OUTPUT ${icon_file}
+  COMMAND varnica-iconfile ${icon_file} 16 24 32 48 64 256
+  DEPENDS varnica-iconfile
+  COMMENT "Drawing the icon file"
+  VERBATIM)
+set(VARNICA_ICON_FILE ${icon_file})
 configure_file(${CMAKE_CURRENT_LIST_DIR}/varnica.rc.in ${CMAKE_CURRENT_BINARY_DIR}/varnica.rc @ONLY)
 target_sources(varnica PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/varnica.rc)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/varnica.rc PROPERTIES
+  OBJECT_DEPENDS ${icon_file})
 
 # Qt's own translation is the same file on every platform: the one of the
 # system Qt (Debian's qt6-translations-l10n) is carried, since the Qt built
