@@ -75,9 +75,6 @@ winpthread=/usr/x86_64-w64-mingw32/lib
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 export WINEPATH="$(to_windows "$qt/bin");$(to_windows "$mingw_runtime");$(to_windows "$winpthread")"
 export QT_PLUGIN_PATH="$(to_windows "$qt/plugins")"
-# Wine answers a Qt program's per-monitor DPI request with an error that
-# Qt reports on every start; it changes nothing.
-export QT_LOGGING_RULES=${QT_LOGGING_RULES:-qt.qpa.window=false}
 # Wine keeps the QT_ variables of the Linux side from Windows programs (they
 # are meant for a Qt of the host) and hands WINEQT_NAME on as QT_NAME: so
 # QT_QPA_PLATFORM=offscreen and the two above reach the program.
