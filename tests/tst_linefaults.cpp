@@ -1,9 +1,9 @@
 #include "serial/mscomm.h"
 #include "tests/support/processstats.h"
 #include "tests/support/terminalonline.h"
-#include "window/controlcolor.h"
-#include "window/dropdowncombo.h"
-#include "window/lampshape.h"
+#include "widgets/controlcolor.h"
+#include "widgets/dropdowncombo.h"
+#include "widgets/lampshape.h"
 #include "window/mainfom.h"
 
 #include <QPushButton>

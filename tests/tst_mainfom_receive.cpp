@@ -1,9 +1,9 @@
 #include "receive/receiveview.h"
 #include "serial/mscomm.h"
 #include "tests/support/terminalonline.h"
-#include "window/autosizelabel.h"
-#include "window/controlcolor.h"
-#include "window/linklabel.h"
+#include "widgets/autosizelabel.h"
+#include "widgets/controlcolor.h"
+#include "widgets/linklabel.h"
 #include "window/mainfom.h"
 
 #include <QCheckBox>

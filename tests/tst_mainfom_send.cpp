@@ -2,7 +2,7 @@
 #include "send/sendbox.h"
 #include "serial/mscomm.h"
 #include "tests/support/terminalonline.h"
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 #include "window/mainfom.h"
 
 #include <QApplication>

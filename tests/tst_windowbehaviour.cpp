@@ -1,11 +1,11 @@
 #include "receive/receiveview.h"
 #include "send/sendbox.h"
 #include "tests/support/intwips.h"
-#include "window/controlcolor.h"
+#include "widgets/controlcolor.h"
+#include "widgets/linklabel.h"
+#include "widgets/splitbar.h"
 #include "window/displayplatform.h"
-#include "window/linklabel.h"
 #include "window/mainfom.h"
-#include "window/splitbar.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

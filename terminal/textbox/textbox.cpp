@@ -1,6 +1,6 @@
 #include "textbox/textbox.h"
 
-#include "textbox/bandedstyle.h"
+#include "widgets/bandedstyle.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
