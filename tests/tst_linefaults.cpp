@@ -25,8 +25,7 @@ void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
     MainFom &window = terminal.window;
     QVERIFY(terminal.show());
     QVERIFY(terminal.open());
-    QVERIFY(terminal.line.write("before the fault"));
-    QTest::qWait(100);
+    QVERIFY(terminal.receive("before the fault"));
 
     terminal.line.hangUp();
     QTRY_VERIFY(!window.MSComm1->portOpen());

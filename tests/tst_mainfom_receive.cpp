@@ -1,6 +1,7 @@
 #include "receive/receiveview.h"
 #include "serial/mscomm.h"
 #include "tests/support/terminalonline.h"
+#include "tests/support/textboxprobe.h"
 #include "widgets/autosizelabel.h"
 #include "widgets/controlcolor.h"
 #include "widgets/linklabel.h"
@@ -87,7 +88,7 @@ void tst_MainFomReceive::showsText()
     QVERIFY(terminal->receive("AB\r\n"));
     QCOMPARE(terminal->shown(), u"AB\r\n"_qs);
     QCOMPARE(window->RTxt->selStart(), 4);
-    QCOMPARE(window->RTxt->lineCount(), 2);
+    QCOMPARE(TextBoxProbe(*window->RTxt).lineCount(), 2);
     QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 

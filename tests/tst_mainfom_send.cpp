@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -302,7 +303,8 @@ void tst_MainFomSend::autoSendSendsEachPeriodWhileOpen()
     // Closed behind its back: the ticks go on but send and report nothing.
     terminal.window.MSComm1->setPortOpen(false);
     const QString countAtClose = terminal.count();
-    QTest::qWait(6 * period);
+    QSignalSpy ticks(terminal.window.AutoSTim, &IntervalTimer::timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 3, 10000);
     terminal.window.AutoSTimTimer();
     QCOMPARE(terminal.window.AutoSTim->interval(), period);
     QCOMPARE(terminal.count(), countAtClose);

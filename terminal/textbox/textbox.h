@@ -70,17 +70,6 @@ public:
     void deleteSelection();
     void selectAll();
 
-    // The lines as laid out and the part in view. The window never asks; the
-    // tests do, since wrapping at the wrong width or losing the end from view
-    // would otherwise show only in the painted pixels.
-    qsizetype lineCount() const { return m_text.lineCount(); }
-    // A line as drawn: without its line break, control characters as symbols.
-    QString shownLine(qsizetype line) const { return m_text.shownLine(line); }
-    qsizetype firstVisibleLine() const { return m_topLine; }
-    qsizetype visibleLineCount() const;
-    // The work wrapping has done (see EditableText).
-    qint64 wrappedCharacters() const { return m_text.wrappedCharacters(); }
-
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -103,6 +92,9 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
+    // The tests' view of the lines as laid out, the part in view and whether
+    // the screen has caught up (tests/support/textboxprobe.h).
+    friend class TextBoxProbe;
     using Move = EditableText::Move;
 
     // Room between the frame and the text.
@@ -114,6 +106,7 @@ private:
     void rewrapPortion();
     qreal widthLimitFor(int viewportWidth) const;
     qint64 positionAt(QPoint viewportPoint) const;
+    qsizetype visibleLineCount() const;
     void setTopLine(qsizetype line);
     void ensureCaretVisible();
     void scheduleFrame();
