@@ -19,8 +19,8 @@
 #include "serial/mscomm.h"
 #include "tests/support/processstats.h"
 #include "tests/support/terminalonline.h"
-#include "window/autosizelabel.h"
-#include "window/dropdowncombo.h"
+#include "widgets/autosizelabel.h"
+#include "widgets/dropdowncombo.h"
 #include "window/mainfom.h"
 
 #include <QApplication>

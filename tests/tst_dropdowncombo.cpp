@@ -1,4 +1,4 @@
-#include "window/dropdowncombo.h"
+#include "widgets/dropdowncombo.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

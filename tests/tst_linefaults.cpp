@@ -1,9 +1,9 @@
 #include "serial/mscomm.h"
 #include "tests/support/processstats.h"
 #include "tests/support/terminalonline.h"
-#include "window/controlcolor.h"
-#include "window/dropdowncombo.h"
-#include "window/lampshape.h"
+#include "widgets/controlcolor.h"
+#include "widgets/dropdowncombo.h"
+#include "widgets/lampshape.h"
 #include "window/mainfom.h"
 
 #include <QPushButton>
@@ -25,8 +25,7 @@ void tst_LineFaults::hangUpClosesThePortOnceAndQuietly()
     MainFom &window = terminal.window;
     QVERIFY(terminal.show());
     QVERIFY(terminal.open());
-    QVERIFY(terminal.line.write("before the fault"));
-    QTest::qWait(100);
+    QVERIFY(terminal.receive("before the fault"));
 
     terminal.line.hangUp();
     QTRY_VERIFY(!window.MSComm1->portOpen());

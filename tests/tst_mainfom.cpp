@@ -3,15 +3,15 @@
 #include "send/intervaltimer.h"
 #include "send/sendbox.h"
 #include "tests/support/intwips.h"
+#include "widgets/autosizelabel.h"
+#include "widgets/controlcolor.h"
+#include "widgets/dropdowncombo.h"
+#include "widgets/lampshape.h"
+#include "widgets/linklabel.h"
+#include "widgets/splitbar.h"
 #include "window/appicon.h"
-#include "window/autosizelabel.h"
-#include "window/controlcolor.h"
-#include "window/dropdowncombo.h"
-#include "window/lampshape.h"
-#include "window/linklabel.h"
 #include "window/mainfom.h"
 #include "window/qtchinesetexts.h"
-#include "window/splitbar.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,9 +1,10 @@
 #include "receive/receiveview.h"
 #include "serial/mscomm.h"
 #include "tests/support/terminalonline.h"
-#include "window/autosizelabel.h"
-#include "window/controlcolor.h"
-#include "window/linklabel.h"
+#include "tests/support/textboxprobe.h"
+#include "widgets/autosizelabel.h"
+#include "widgets/controlcolor.h"
+#include "widgets/linklabel.h"
 #include "window/mainfom.h"
 
 #include <QCheckBox>
@@ -87,7 +88,7 @@ void tst_MainFomReceive::showsText()
     QVERIFY(terminal->receive("AB\r\n"));
     QCOMPARE(terminal->shown(), u"AB\r\n"_qs);
     QCOMPARE(window->RTxt->selStart(), 4);
-    QCOMPARE(window->RTxt->lineCount(), 2);
+    QCOMPARE(TextBoxProbe(*window->RTxt).lineCount(), 2);
     QVERIFY(terminal->dialogs.shown.isEmpty());
 }
 

@@ -3,10 +3,10 @@
 #include "serial/unix/portlock.h"
 #include "tests/support/lineholder.h"
 #include "tests/support/terminalonline.h"
-#include "window/autosizelabel.h"
-#include "window/controlcolor.h"
-#include "window/dropdowncombo.h"
-#include "window/lampshape.h"
+#include "widgets/autosizelabel.h"
+#include "widgets/controlcolor.h"
+#include "widgets/dropdowncombo.h"
+#include "widgets/lampshape.h"
 #include "window/mainfom.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "serial/mscomm.h"
 #include "tests/support/processstats.h"
 #include "tests/support/terminalonline.h"
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 #include "window/mainfom.h"
 
 #include <QCheckBox>

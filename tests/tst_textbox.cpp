@@ -1,6 +1,8 @@
+#include "tests/support/textboxprobe.h"
 #include "textbox/textbox.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
@@ -8,8 +10,8 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -39,6 +41,8 @@ private slots:
     void anEditInALongUnbrokenRunCostsInProportion();
     void paintsTheSelection();
     void itsScrollBarLooksLikeAnyOther();
+    void drawsItsTextAsDrawTextDoes_data();
+    void drawsItsTextAsDrawTextDoes();
     void showsWhatAWholeRepaintDraws_data();
     void showsWhatAWholeRepaintDraws();
 };
@@ -63,16 +67,17 @@ struct ShownView
         view.setFocus();
     }
     DropTarget view;
+    TextBoxProbe probe{view};
 };
 
-qreal widestLine(const TextBox &view)
+qreal widestLine(const ShownView &shown)
 {
-    QFont font = view.font();
+    QFont font = shown.view.font();
     font.setKerning(false);
     const QFontMetricsF metrics(font);
     qreal widest = 0;
-    for (qsizetype line = 0; line < view.lineCount(); ++line)
-        widest = std::max(widest, metrics.horizontalAdvance(view.shownLine(line).trimmed()));
+    for (qsizetype line = 0; line < shown.probe.lineCount(); ++line)
+        widest = std::max(widest, metrics.horizontalAdvance(shown.probe.shownLine(line).trimmed()));
     return widest;
 }
 
@@ -101,23 +106,24 @@ void tst_TextBox::wrapsAtItsWidth()
 {
     ShownView shown;
     TextBox &view = shown.view;
+    const TextBoxProbe &probe = shown.probe;
     QVERIFY(view.verticalScrollBar()->isVisible());
     const QString line = QString(3000, u'W');
     view.appendText(line);
-    const qsizetype linesWide = view.lineCount();
+    const qsizetype linesWide = probe.lineCount();
     QVERIFY(linesWide > 10);
-    QVERIFY(widestLine(view) <= view.viewport()->width());
+    QVERIFY(widestLine(shown) <= view.viewport()->width());
 
     view.resize(120, 160);
-    QVERIFY(view.lineCount() > linesWide);
-    QVERIFY(widestLine(view) <= view.viewport()->width());
+    QVERIFY(probe.lineCount() > linesWide);
+    QVERIFY(widestLine(shown) <= view.viewport()->width());
     QCOMPARE(view.text(), line);
 
     // Hex groups are not cut in two.
     view.clearText();
     view.appendHex(QByteArray::fromHex("0A1B2C3D").repeated(200));
-    for (qsizetype i = 0; i < view.lineCount(); ++i)
-        QVERIFY2(view.shownLine(i).size() % 3 == 0, qPrintable(view.shownLine(i)));
+    for (qsizetype i = 0; i < probe.lineCount(); ++i)
+        QVERIFY2(probe.shownLine(i).size() % 3 == 0, qPrintable(probe.shownLine(i)));
 }
 
 void tst_TextBox::wrapsPieceByPieceAsItWouldWhole()
@@ -130,53 +136,63 @@ void tst_TextBox::wrapsPieceByPieceAsItWouldWhole()
     for (qsizetype at = 0; at < text.size(); at += 7)
         piecewise.view.appendText(QStringView(text).mid(at, 7));
     whole.view.appendText(text);
-    QCOMPARE(piecewise.view.lineCount(), whole.view.lineCount());
-    for (qsizetype line = 0; line < whole.view.lineCount(); ++line)
-        QCOMPARE(piecewise.view.shownLine(line), whole.view.shownLine(line));
+    QCOMPARE(piecewise.probe.lineCount(), whole.probe.lineCount());
+    for (qsizetype line = 0; line < whole.probe.lineCount(); ++line)
+        QCOMPARE(piecewise.probe.shownLine(line), whole.probe.shownLine(line));
 }
 
 void tst_TextBox::aNewWidthReachesALongTextInTime()
 {
     ShownView wide(QSize(400, 160));
+    const TextBoxProbe &wideLines = wide.probe;
     const QByteArray bytes =
         QByteArray::fromHex("0A1B2C3D").repeated(250000); // 3 million characters
     wide.view.appendHex(bytes);
     wide.view.moveCaretToEnd();
     wide.view.resize(200, 160);
-    // The rest follows between events; the box stays whole meanwhile.
-    QVERIFY(wide.view.lineCount() > 0);
+    // The rest follows between events; the box stays whole meanwhile, the
+    // end in view.
+    QVERIFY(!wideLines.isUpToDate());
     QCOMPARE(wide.view.length(), 3 * bytes.size());
+    const auto endInView = [](const TextBoxProbe &lines) {
+        return lines.firstVisibleLine() + lines.visibleLineCount() == lines.lineCount();
+    };
+    QVERIFY(endInView(wideLines));
 
     ShownView narrow(QSize(200, 160));
+    const TextBoxProbe &narrowLines = narrow.probe;
     narrow.view.appendHex(bytes);
-    QTRY_COMPARE(wide.view.lineCount(), narrow.view.lineCount());
-    QCOMPARE(wide.view.shownLine(wide.view.lineCount() - 1),
-             narrow.view.shownLine(narrow.view.lineCount() - 1));
-    // The end stayed in view.
-    QCOMPARE(wide.view.firstVisibleLine() + wide.view.visibleLineCount(), wide.view.lineCount());
+    QVERIFY(wideLines.waitUntilShown());
+    QCOMPARE(wideLines.lineCount(), narrowLines.lineCount());
+    QCOMPARE(wideLines.shownLine(wideLines.lineCount() - 1),
+             narrowLines.shownLine(narrowLines.lineCount() - 1));
+    QVERIFY(endInView(wideLines));
 }
 
 void tst_TextBox::followsTheCaretToTheEnd()
 {
     ShownView shown;
     TextBox &view = shown.view;
+    const TextBoxProbe &probe = shown.probe;
     for (int i = 0; i < 500; ++i)
         view.appendText(u"line of text\r\n");
     view.moveCaretToEnd();
     QCOMPARE(view.selStart(), view.length());
     QCOMPARE(view.selLength(), 0);
-    QCOMPARE(view.firstVisibleLine() + view.visibleLineCount(), view.lineCount());
+    QCOMPARE(probe.firstVisibleLine() + probe.visibleLineCount(), probe.lineCount());
     QScrollBar *bar = view.verticalScrollBar();
-    QTRY_COMPARE(bar->maximum(), int(view.lineCount() - view.visibleLineCount()));
+    QVERIFY(probe.waitUntilShown());
+    QCOMPARE(bar->maximum(), int(probe.lineCount() - probe.visibleLineCount()));
     QCOMPARE(bar->value(), bar->maximum());
 
     // Scrolling up by hand, then more data and the caret to the end again.
     bar->setValue(0);
-    QCOMPARE(view.firstVisibleLine(), 0);
+    QCOMPARE(probe.firstVisibleLine(), 0);
     view.appendText(u"newest");
     view.moveCaretToEnd();
-    QCOMPARE(view.firstVisibleLine() + view.visibleLineCount(), view.lineCount());
-    QTRY_COMPARE(bar->value(), bar->maximum());
+    QCOMPARE(probe.firstVisibleLine() + probe.visibleLineCount(), probe.lineCount());
+    QVERIFY(probe.waitUntilShown());
+    QCOMPARE(bar->value(), bar->maximum());
 }
 
 void tst_TextBox::selectsAndCopiesWithTheKeyboard()
@@ -222,10 +238,10 @@ void tst_TextBox::takesTypingAndPasting()
 
     QTest::keyClick(&view, Qt::Key_Return);
     QCOMPARE(view.text(), u"aXY\r\nbc"_qs);
-    QCOMPARE(view.lineCount(), 2);
+    QCOMPARE(shown.probe.lineCount(), 2);
     QTest::keyClick(&view, Qt::Key_Backspace); // the line break goes whole
     QCOMPARE(view.text(), u"aXYbc"_qs);
-    QCOMPARE(view.lineCount(), 1);
+    QCOMPARE(shown.probe.lineCount(), 1);
 
     QGuiApplication::clipboard()->setText(u"p\nq"_qs);
     QTest::keyClick(&view, Qt::Key_V, Qt::ControlModifier);
@@ -296,7 +312,7 @@ void tst_TextBox::selectsWithTheMouse()
     // is wrapped.
     const QString wrapped = u"hello world "_qs.repeated(8);
     view.setText(wrapped + u"\r\nsecond line"_qs);
-    QVERIFY(view.lineCount() > 2);
+    QVERIFY(TextBoxProbe(view).lineCount() > 2);
     const QPoint onSecondRow(4 + int(helloWidth), firstLine.y() + lineHeight);
     QTest::mouseDClick(area, Qt::LeftButton, {}, onSecondRow);
     QTest::mouseClick(area, Qt::LeftButton, {}, onSecondRow);
@@ -497,11 +513,11 @@ void tst_TextBox::anEditInALongUnbrokenRunCostsInProportion()
         ShownView shown(QSize(300, 100));
         shown.view.setText(QString(length, u'A'));
         shown.view.setSelStart(length / 2);
-        const qint64 before = shown.view.wrappedCharacters();
+        const qint64 before = shown.probe.wrappedCharacters();
         QTest::keyClick(&shown.view, Qt::Key_B);
         shown.view.resize(280, 100);
         [&] { QTRY_COMPARE(shown.view.width(), 280); }();
-        return shown.view.wrappedCharacters() - before;
+        return shown.probe.wrappedCharacters() - before;
     };
     const qint64 tenth = workFor(100'000);
     const qint64 whole = workFor(1'000'000);
@@ -528,10 +544,59 @@ void tst_TextBox::itsScrollBarLooksLikeAnyOther()
         shown.view.appendText(u"line\r\n");
     shown.view.setSelStart(200);
     QScrollBar *bar = shown.view.verticalScrollBar();
-    QTRY_VERIFY(bar->maximum() > 0);
+    QVERIFY(shown.probe.waitUntilShown());
+    QVERIFY(bar->maximum() > 0);
     const QImage banded = bar->grab().toImage();
     bar->setStyle(QApplication::style());
     QCOMPARE(banded, bar->grab().toImage());
+}
+
+void tst_TextBox::drawsItsTextAsDrawTextDoes_data()
+{
+    QTest::addColumn<QFont>("font");
+    QFont outlines(u"Noto Sans CJK SC"_qs); // blended in linear light
+    outlines.setPixelSize(12);
+    QFont bitmapFace(u"AR PL UMing CN"_qs); // drawn from tiles of its own bitmaps
+    bitmapFace.setPixelSize(12);
+    bitmapFace.setStyleStrategy(QFont::NoAntialias);
+    QTest::newRow("a font with CFF outlines") << outlines;
+    QTest::newRow("a bitmap face") << bitmapFace;
+}
+
+// The box's short cuts past QPainter::drawText hold at one device pixel to a
+// pixel (tst_textrowpainter); on a high-density screen (tst_textbox_2x runs
+// at twice the pixels) its rows are drawText's own.
+void tst_TextBox::drawsItsTextAsDrawTextDoes()
+{
+    QFETCH(QFont, font);
+    if (qApp->devicePixelRatio() == 1)
+        QSKIP("rows at one pixel a pixel are tst_textrowpainter's");
+    const QString text = u"line 0123 中文 of text"_qs;
+    ShownView shown;
+    TextBox &view = shown.view;
+    QVERIFY(QTest::qWaitForWindowActive(&view)); // which gives the box the focus
+    view.clearFocus();                           // no caret
+    view.setFont(font);
+    view.appendText(text);
+    QVERIFY(shown.probe.waitUntilShown());
+    const QImage drawn = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    font.setKerning(false);
+    const QFontMetricsF metrics(font);
+    constexpr int margin = 4;
+    const QPalette::ColorGroup group =
+        view.isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+    QImage expected(drawn.size(), QImage::Format_RGB32);
+    expected.setDevicePixelRatio(drawn.devicePixelRatio());
+    expected.fill(view.palette().color(group, QPalette::Base));
+    {
+        QPainter painter(&expected);
+        painter.setClipRect(0, margin, view.viewport()->width(), qCeil(metrics.lineSpacing()));
+        painter.setFont(font);
+        painter.setPen(view.palette().color(group, QPalette::Text));
+        painter.drawText(QPointF(margin, margin + metrics.ascent() + metrics.leading() / 2), text);
+    }
+    QCOMPARE(drawn, expected);
 }
 
 // What happens to the box while it is on screen, frame after frame.
@@ -566,15 +631,17 @@ void tst_TextBox::showsWhatAWholeRepaintDraws()
     const auto restoreFlash = qScopeGuard([&] { QApplication::setCursorFlashTime(flashTime); });
     ShownView shown;
     TextBox &view = shown.view;
+    const TextBoxProbe &probe = shown.probe;
+    // Once the window is active: it gives the box the focus when it becomes so.
+    QVERIFY(QTest::qWaitForWindowActive(&view));
     if (traffic != Traffic::FocusedCaret)
         view.clearFocus();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // What the window hands the screen, in device pixels as the whole
+    // repaint is (the offscreen platform's own grab of a window is cut to its
+    // size in logical pixels).
     const auto onScreen = [&] {
-        QTest::qWait(30); // frames and repaints done
-        return view.screen()
-            ->grabWindow(view.winId())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
+        const auto *store = dynamic_cast<const QImage *>(view.backingStore()->paintDevice());
+        return store ? store->convertToFormat(QImage::Format_RGB32) : QImage();
     };
     const auto wholeRepaint = [&] {
         return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -584,7 +651,7 @@ void tst_TextBox::showsWhatAWholeRepaintDraws()
         const QString line = QStringLiteral("line %1 中文 of text\r\n").arg(step);
         switch (traffic) {
         case Traffic::ScreenfulsAtOnce:
-            view.appendText(line.repeated(view.visibleLineCount() + step % 3));
+            view.appendText(line.repeated(probe.visibleLineCount() + step % 3));
             break;
         case Traffic::HexByteByByte:
             view.appendHex(QByteArray(1, char(step * 37)));
@@ -604,8 +671,9 @@ void tst_TextBox::showsWhatAWholeRepaintDraws()
                                    (traffic == Traffic::FocusedCaret && step == 3);
         if (!userMovedAway)
             view.moveCaretToEnd();
-        const QImage drawn = onScreen();
-        QVERIFY2(drawn == wholeRepaint(), qPrintable(QStringLiteral("after step %1").arg(step)));
+        const QString after = QStringLiteral("after step %1").arg(step);
+        QVERIFY2(probe.waitUntilShown(), qPrintable(after));
+        QVERIFY2(onScreen() == wholeRepaint(), qPrintable(after));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "receive/receiveview.h"
 #include "send/sendbox.h"
+#include "tests/support/textboxprobe.h"
 #include "textbox/textboxaccessible.h"
 
 #include <QAccessible>
@@ -158,7 +159,7 @@ void tst_TextBoxAccessible::readsByCharacterWordAndLine()
 
     const auto box = shownBox(false, text);
     // Narrowed until the text no longer fits on one line.
-    for (int width = box->width(); wrapped && box->lineCount() == 1; --width)
+    for (int width = box->width(); wrapped && TextBoxProbe(*box).lineCount() == 1; --width)
         box->resize(width, box->height());
     QAccessibleTextInterface *reading = accessibleOf(*box)->textInterface();
 

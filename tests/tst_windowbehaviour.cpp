@@ -1,10 +1,10 @@
 #include "receive/receiveview.h"
 #include "send/sendbox.h"
 #include "tests/support/intwips.h"
-#include "window/controlcolor.h"
-#include "window/linklabel.h"
+#include "widgets/controlcolor.h"
+#include "widgets/linklabel.h"
+#include "widgets/splitbar.h"
 #include "window/mainfom.h"
-#include "window/splitbar.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #include "textbox/textbox.h"
 
-#include "textbox/bandedstyle.h"
 #include "textbox/textboxaccessible.h"
+#include "widgets/bandedstyle.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

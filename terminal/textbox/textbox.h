@@ -77,17 +77,6 @@ public:
     void deleteSelection();
     void selectAll();
 
-    // The lines as laid out and the part in view. The window never asks; the
-    // tests do, since wrapping at the wrong width or losing the end from view
-    // would otherwise show only in the painted pixels.
-    qsizetype lineCount() const { return m_text.lineCount(); }
-    // A line as drawn: without its line break, control characters as symbols.
-    QString shownLine(qsizetype line) const { return m_text.shownLine(line); }
-    qsizetype firstVisibleLine() const { return m_topLine; }
-    qsizetype visibleLineCount() const;
-    // The work wrapping has done (see EditableText).
-    qint64 wrappedCharacters() const { return m_text.wrappedCharacters(); }
-
     // What the input method asks; argument bounds ImTextBeforeCursor and
     // ImTextAfterCursor (QInputMethod::queryFocusObject passes it).
     Q_INVOKABLE QVariant inputMethodQuery(Qt::InputMethodQuery query, QVariant argument) const;
@@ -114,6 +103,9 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
+    // The tests' view of the lines as laid out, the part in view and whether
+    // the screen has caught up (tests/support/textboxprobe.h).
+    friend class TextBoxProbe;
     using Move = EditableText::Move;
 
     // Room between the frame and the text.
@@ -125,6 +117,7 @@ private:
     void rewrapPortion();
     qreal widthLimitFor(int viewportWidth) const;
     qint64 positionAt(QPoint viewportPoint) const;
+    qsizetype visibleLineCount() const;
     void setTopLine(qsizetype line);
     void ensureCaretVisible();
     void scheduleFrame();

@@ -283,7 +283,7 @@ void TextBoxAccessible::scrollToSubstring(int startIndex, int)
 {
     TextBox *textBox = box();
     const qsizetype line = model().lineAt(std::clamp<qint64>(startIndex, 0, size()));
-    const qsizetype top = textBox->firstVisibleLine();
+    const qsizetype top = textBox->m_topLine;
     if (line < top || line >= top + textBox->visibleLineCount())
         textBox->verticalScrollBar()->setValue(int(line));
 }

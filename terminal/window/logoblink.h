@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/controlcolor.h"
+#include "widgets/controlcolor.h"
 
 // The maker's label blinks between the button-text colour and pure red, one
 // step a tick of the logo timer. Its colour is the blink's only state.

@@ -4,10 +4,10 @@
 
 #include "receive/receiveview.h"
 #include "send/sendbox.h"
-#include "window/linklabel.h"
+#include "widgets/linklabel.h"
+#include "widgets/splitbar.h"
+#include "widgets/twips.h"
 #include "window/logoblink.h"
-#include "window/splitbar.h"
-#include "window/twips.h"
 #include "window/windowlayout.h"
 #include "window/windowstacking.h"
 

@@ -5,10 +5,10 @@
 #include "send/intervaltimer.h"
 #include "serial/commerror.h"
 #include "serial/mscomm.h"
-#include "window/controlcolor.h"
+#include "widgets/controlcolor.h"
+#include "widgets/dropdowncombo.h"
+#include "widgets/lampshape.h"
 #include "window/dialogs.h"
-#include "window/dropdowncombo.h"
-#include "window/lampshape.h"
 #include "window/portsettings.h"
 
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // correction, clearing and the counters.
 #include "window/mainfom.h"
 
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 
 #include "common/bytecount.h"
 #include "receive/receiveview.h"

@@ -10,7 +10,7 @@
 #include "send/sendbox.h"
 #include "serial/commerror.h"
 #include "serial/mscomm.h"
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 #include "window/dialogs.h"
 
 #include <QCheckBox>

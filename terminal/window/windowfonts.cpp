@@ -1,6 +1,6 @@
 #include "window/windowfonts.h"
 
-#include "window/twips.h"
+#include "widgets/twips.h"
 
 #include <QFontInfo>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "window/windowlayout.h"
 
-#include "window/twips.h"
+#include "widgets/twips.h"
 
 #include <algorithm>
 

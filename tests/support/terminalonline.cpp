@@ -3,7 +3,7 @@
 #include "receive/receiveview.h"
 #include "serial/mscomm.h"
 #include "tests/support/testcatalog.h"
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 
 #include <QPushButton>
 #include <QTest>

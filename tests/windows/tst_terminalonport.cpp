@@ -2,8 +2,8 @@
 #include "send/sendbox.h"
 #include "serial/mscomm.h"
 #include "tests/support/recordingdialogs.h"
-#include "window/autosizelabel.h"
-#include "window/dropdowncombo.h"
+#include "widgets/autosizelabel.h"
+#include "widgets/dropdowncombo.h"
 #include "window/mainfom.h"
 
 #include <QCheckBox>

@@ -47,7 +47,6 @@ public:
     // returns nothing: QSerialPort's open, made the same way, meets the same
     // refusal and reports it.
     std::optional<OtherUser> take(const QString &device);
-    bool isTaken() const { return m_descriptor >= 0; }
     void release();
 
     // What the user is told about a line held this way.

@@ -1,4 +1,4 @@
-#include "window/controlstyle.h"
+#include "widgets/controlstyle.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "window/splitbar.h"
+#include "widgets/splitbar.h"
 
-#include "window/twips.h"
+#include "widgets/twips.h"
 
 #include <QMouseEvent>
 #include <QtMath>

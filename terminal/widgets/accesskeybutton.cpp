@@ -1,4 +1,4 @@
-#include "window/accesskeybutton.h"
+#include "widgets/accesskeybutton.h"
 
 #include <QShortcutEvent>
 

@@ -1,6 +1,6 @@
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 
-#include "window/captionfit.h"
+#include "widgets/captionfit.h"
 
 #include "common/plaincharacter.h"
 

@@ -1,4 +1,4 @@
-#include "window/captionfit.h"
+#include "widgets/captionfit.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

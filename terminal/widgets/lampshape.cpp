@@ -1,6 +1,6 @@
-#include "window/lampshape.h"
+#include "widgets/lampshape.h"
 
-#include "window/controlcolor.h"
+#include "widgets/controlcolor.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "textbox/bandedstyle.h"
+#include "widgets/bandedstyle.h"
 
 #include <QApplication>
 #include <QImage>

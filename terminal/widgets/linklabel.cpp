@@ -1,6 +1,6 @@
-#include "window/linklabel.h"
+#include "widgets/linklabel.h"
 
-#include "window/controlcolor.h"
+#include "widgets/controlcolor.h"
 
 #include <QEvent>
 #include <QMouseEvent>

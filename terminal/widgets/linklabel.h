@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/autosizelabel.h"
+#include "widgets/autosizelabel.h"
 
 // A label that reports clicks and keeps its text colour as a control colour
 // value (see controlcolor.h), so that a system colour stays a system colour.

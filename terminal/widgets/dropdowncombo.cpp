@@ -1,7 +1,7 @@
-#include "window/dropdowncombo.h"
+#include "widgets/dropdowncombo.h"
 
-#include "window/captionfit.h"
-#include "window/controlstyle.h"
+#include "widgets/captionfit.h"
+#include "widgets/controlstyle.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
