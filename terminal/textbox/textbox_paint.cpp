@@ -40,7 +40,7 @@ void TextBox::paintEvent(QPaintEvent *event)
         const int width =
             std::min(viewport()->width(), textMargin + qCeil(m_text.xInLine(line, drawnEnd)) + 3);
         m_rowPainter.draw(painter, QRect(0, top, width, m_lineHeight), textMargin, m_ascent, shown,
-                          textColour, baseColour);
+                          textColour);
 
         if (selectionStart >= selectionEnd || selectionStart >= end || selectionEnd <= start)
             continue;
