@@ -147,12 +147,12 @@ void tst_MSComm::raisesReceiveEventsAndHandsOverEveryByte()
     QTRY_VERIFY(!device.isActive());
     QTRY_COMPARE(received, sent);
     // A frame a display frame long (16 ms) for the first quarter second, then
-    // ten a second, one event each. Timers fire late, never early, so a busy
-    // machine draws the stream out into more frames, never shorter ones; a
-    // pause it causes may end the stream and start a new one with short
+    // one every 30 ms, one event each. Timers fire late, never early, so a
+    // busy machine draws the stream out into more frames, never shorter ones;
+    // a pause it causes may end the stream and start a new one with short
     // frames: a fifth more for those.
     const qint64 elapsed = streaming.elapsed();
-    const qint64 frames = 2 + 250 / 16 + (std::max<qint64>(elapsed, 250) - 250) / 100;
+    const qint64 frames = 2 + 250 / 16 + (std::max<qint64>(elapsed, 250) - 250) / 30;
     QVERIFY2(events <= frames + frames / 5,
              qPrintable(QStringLiteral("%1 events in %2 ms").arg(events).arg(elapsed)));
 }

@@ -28,7 +28,7 @@ class SerialLine;
 // reports it all (input() takes every waiting byte). So a fast line costs one
 // event a frame, not one for every few kilobytes that the device delivers.
 // Frames last a display frame for the first quarter second of a stream and
-// a tenth of a second after that; during a frame a slow line is not read at
+// 30 ms after that; during a frame a slow line is not read at
 // all (its bytes wait in the device). The control holds at most 256 KiB of
 // received bytes (more wait in the device); a full buffer is reported at once.
 //

@@ -41,7 +41,7 @@ void TextBox::paintEvent(QPaintEvent *event)
         const int width =
             std::min(viewport()->width(), textMargin + qCeil(m_text.xInLine(line, drawnEnd)) + 3);
         m_rowPainter.draw(painter, QRect(0, top, width, m_lineHeight), textMargin, m_ascent, shown,
-                          textColour, baseColour);
+                          textColour);
 
         if (selectionStart >= selectionEnd || selectionStart >= end || selectionEnd <= start)
             continue;
@@ -78,7 +78,7 @@ void TextBox::paintEvent(QPaintEvent *event)
         const QString rest = m_text.shown(caret, m_text.drawnEnd(line));
         if (!rest.isEmpty() && right < viewport()->width())
             m_rowPainter.draw(painter, QRect(right, top, viewport()->width() - right, m_lineHeight),
-                              0, m_ascent, rest, textColour, baseColour);
+                              0, m_ascent, rest, textColour);
     }
 
     const bool caretShown = m_preedit.isEmpty() || m_preeditCaretShown;

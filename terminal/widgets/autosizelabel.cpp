@@ -2,12 +2,9 @@
 
 #include "widgets/captionfit.h"
 
-#include "common/plaincharacter.h"
-
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QRawFont>
 #include <QStyleOption>
 
 AutoSizeLabel::AutoSizeLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
@@ -68,43 +65,16 @@ void AutoSizeLabel::fitCaption()
 // of characters of the font's own that need no shaping.
 bool AutoSizeLabel::layOutGlyphs()
 {
-    const bool fontChanged = !m_rawFontKnown || m_glyphsFont != font();
+    const bool fontChanged = !m_glyphsFontKnown || m_unshaped.font() != font();
     if (!fontChanged && m_glyphsCaption == text())
         return m_glyphsValid;
     if (fontChanged) {
-        m_glyphsFont = font();
-        // A raw font knows the face and its size, not a stretch or spacing.
-        const bool plainFont = (m_glyphsFont.stretch() == QFont::AnyStretch ||
-                                m_glyphsFont.stretch() == QFont::Unstretched) &&
-                               m_glyphsFont.letterSpacing() == 0 && m_glyphsFont.wordSpacing() == 0;
-        m_rawFont = plainFont ? QRawFont::fromFont(m_glyphsFont) : QRawFont();
-        m_rawFontKnown = true;
+        m_unshaped.setFont(font());
+        m_glyphsFontKnown = true;
     }
     m_glyphsCaption = text();
-    m_glyphsValid = false;
-    const QRawFont &rawFont = m_rawFont;
-    if (!rawFont.isValid() || text().isEmpty())
-        return false;
-    for (const QChar c : text()) {
-        if (!plaincharacter::drawnAlone(c) || !rawFont.supportsCharacter(c))
-            return false;
-    }
-    const QList<quint32> indexes = rawFont.glyphIndexesForString(text());
-    if (indexes.size() != text().size())
-        return false;
-    const QList<QPointF> advances = rawFont.advancesForGlyphIndexes(indexes);
-    QList<QPointF> positions;
-    positions.reserve(indexes.size());
-    QPointF pen;
-    for (const QPointF &advance : advances) {
-        positions.append(pen);
-        pen += advance;
-    }
-    m_glyphs.setRawFont(rawFont);
-    m_glyphs.setGlyphIndexes(indexes);
-    m_glyphs.setPositions(positions);
-    m_glyphsValid = true;
-    return true;
+    m_glyphsValid = m_unshaped.layOut(m_glyphsCaption, QPointF(), m_glyphs);
+    return m_glyphsValid;
 }
 
 void AutoSizeLabel::paintEvent(QPaintEvent *event)

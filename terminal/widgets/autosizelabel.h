@@ -1,8 +1,9 @@
 #pragma once
 
+#include "widgets/unshapedtext.h"
+
 #include <QGlyphRun>
 #include <QLabel>
-#include <QRawFont>
 
 // A label whose size follows its caption: it is never smaller than the size
 // it was placed with, and grows to the right and down to show the whole
@@ -41,11 +42,10 @@ private:
     // The caption as glyphs, for the captions that need no shaping: a count
     // that streams in changes with every frame, and QLabel lays out and
     // shapes its text again each time it is drawn.
+    UnshapedText m_unshaped;
     QGlyphRun m_glyphs;
     QString m_glyphsCaption;
-    QFont m_glyphsFont;
-    QRawFont m_rawFont;
-    bool m_rawFontKnown = false;
+    bool m_glyphsFontKnown = false;
     bool m_glyphsValid = false;
 
     QSize m_placedSize;

@@ -7,6 +7,7 @@
 #include <QStyleOptionComplex>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -24,13 +25,15 @@ void BandedStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
     QRect area = option->rect;
     if (painter->hasClipping())
         area &= painter->clipBoundingRect().toAlignedRect();
-    if (control != CC_ScrollBar || area.height() <= bandHeight) {
+    // At a fractional scale a band's edges fall between device pixels, and
+    // the style's edges and gradients land differently from a whole bar's.
+    const qreal ratio = painter->device()->devicePixelRatio();
+    if (control != CC_ScrollBar || area.height() <= bandHeight || ratio != std::floor(ratio)) {
         QProxyStyle::drawComplexControl(control, option, painter, widget);
         return;
     }
     // Each band on an image of its own, which no fill can reach beyond (the
     // style sets clip rectangles of its own, so a clip would not hold).
-    const qreal ratio = painter->device()->devicePixelRatio();
     for (int top = area.top(); top <= area.bottom(); top += bandHeight) {
         const QRect band(area.left(), top, area.width(),
                          std::min(bandHeight, area.bottom() + 1 - top));
