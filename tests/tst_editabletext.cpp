@@ -19,6 +19,8 @@ private slots:
     void editsReplaceTheSelection();
     void pasteTypesLineBreaksAsCrLf_data();
     void pasteTypesLineBreaksAsCrLf();
+    void inputMethodCommits_data();
+    void inputMethodCommits();
     void columnsFollowTheWidths();
     void undoTakesBackAStepAtATime();
 };
@@ -101,9 +103,15 @@ void tst_EditableText::caretStops_data()
     QTest::newRow("inside a CR LF") << crLf << 3ll << 4ll << 2ll << 4ll;
     QTest::newRow("after a CR LF") << crLf << 4ll << 5ll << 2ll << 4ll;
     QTest::newRow("LF then CR are two") << u"a\n\rb"_qs << 2ll << 3ll << 1ll << 2ll;
-    const QString pair = u"a😀b"_qs;
-    QTest::newRow("before a surrogate pair") << pair << 1ll << 3ll << 0ll << 1ll;
-    QTest::newRow("inside a surrogate pair") << pair << 2ll << 3ll << 1ll << 3ll;
+    QTest::newRow("inside a surrogate pair") << u"a😀b"_qs << 2ll << 3ll << 1ll << 3ll;
+    const QString accented = u"ae\u0301b"_qs;
+    QTest::newRow("before a letter and its accent") << accented << 1ll << 3ll << 0ll << 1ll;
+    QTest::newRow("between a letter and its accent") << accented << 2ll << 3ll << 1ll << 3ll;
+    // A family: three people joined by two zero-width joiners, eight code units.
+    const QString family = u"x\U0001F468\u200D\U0001F469\u200D\U0001F467y"_qs;
+    QTest::newRow("before an emoji sequence") << family << 1ll << 9ll << 0ll << 1ll;
+    QTest::newRow("inside an emoji sequence") << family << 4ll << 9ll << 1ll << 9ll;
+    QTest::newRow("after an emoji sequence") << family << 9ll << 10ll << 1ll << 9ll;
 }
 
 void tst_EditableText::caretStops()
@@ -117,6 +125,11 @@ void tst_EditableText::caretStops()
     text.setSelStart(position);
     QTEST(text.selStart(), "placed");
     QCOMPARE(text.selLength(), 0);
+    // Backspace takes what a move passes over.
+    const qint64 placed = text.caret();
+    const qint64 previous = text.previousCaretStop(placed);
+    text.deleteBackward();
+    QCOMPARE(text.text(), received.left(previous) + received.mid(placed));
 }
 
 void tst_EditableText::words_data()
@@ -133,6 +146,14 @@ void tst_EditableText::words_data()
     QTest::newRow("before a tab") << line << 12ll << 13ll << 7ll << u"world"_qs;
     QTest::newRow("at the end") << line << 16ll << 16ll << 13ll << u"end"_qs;
     QTest::newRow("line breaks part words") << u"0A\r\n1B"_qs << 1ll << 4ll << 0ll << u"0A"_qs;
+    const QString dotted = u"beta.gamma"_qs;
+    QTest::newRow("punctuation parts words") << dotted << 1ll << 4ll << 0ll << u"beta"_qs;
+    QTest::newRow("after the punctuation") << dotted << 5ll << 10ll << 4ll << u"gamma"_qs;
+    QTest::newRow("each Chinese character a word")
+        << u"中文字 abc"_qs << 1ll << 2ll << 0ll << u"文"_qs;
+    // Within a few hundred characters either side, however long the run.
+    QTest::newRow("a long unbroken run")
+        << QString(100'000, u'x') << 50'000ll << 50'256ll << 49'744ll << QString(512, u'x');
 }
 
 void tst_EditableText::words()
@@ -179,9 +200,6 @@ void tst_EditableText::editsReplaceTheSelection()
     text.setSelStart(4);
     text.deleteForward(); // so does a surrogate pair
     QCOMPARE(text.text(), u"aXYde"_qs);
-    text.deleteBackward();
-    QCOMPARE(text.text(), u"aXYe"_qs);
-    QCOMPARE(text.caret(), 3);
 
     // With a selection, either deletes just the selection.
     text.selectAll();
@@ -202,6 +220,10 @@ void tst_EditableText::pasteTypesLineBreaksAsCrLf_data()
     QTest::newRow("LF CR is two") << u"\n\r"_qs << u"[\r\n\r\n]"_qs;
     QTest::newRow("CR CR LF is two") << u"\r\r\n"_qs << u"[\r\n\r\n]"_qs;
     QTest::newRow("other controls as they are") << QString(u"\t\0"_qs) << QString(u"[\t\0]"_qs);
+    // The box breaks lines at CR and LF only: a separator is made the line
+    // break it means, so that what goes out is the CR LF seen.
+    QTest::newRow("line separator") << u"p\u2028q"_qs << u"[p\r\nq]"_qs;
+    QTest::newRow("paragraph separator") << u"p\u2029\nq"_qs << u"[p\r\n\r\nq]"_qs;
 }
 
 void tst_EditableText::pasteTypesLineBreaksAsCrLf()
@@ -216,6 +238,55 @@ void tst_EditableText::pasteTypesLineBreaksAsCrLf()
     QCOMPARE(text.caret(), text.size() - 1);
 }
 
+void tst_EditableText::inputMethodCommits_data()
+{
+    QTest::addColumn<qint64>("anchor");
+    QTest::addColumn<qint64>("caret");
+    QTest::addColumn<QString>("committed");
+    QTest::addColumn<qint64>("replacementStart");
+    QTest::addColumn<qint64>("replacementLength");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<qint64>("caretAfter");
+
+    // On "abcd", as QPlainTextEdit takes the same events.
+    QTest::newRow("at the caret") << 1ll << 1ll << u"中文"_qs << 0ll << 0ll << u"a中文bcd"_qs
+                                  << 3ll;
+    QTest::newRow("in place of the character before")
+        << 3ll << 3ll << u"X"_qs << -1ll << 1ll << u"abXd"_qs << 3ll;
+    QTest::newRow("in place of the character after")
+        << 1ll << 1ll << u"X"_qs << 0ll << 1ll << u"aXcd"_qs << 2ll;
+    QTest::newRow("wholly before the caret")
+        << 3ll << 3ll << u"XY"_qs << -3ll << 1ll << u"XYbcd"_qs << 4ll;
+    QTest::newRow("wholly after the caret")
+        << 1ll << 1ll << u"X"_qs << 1ll << 1ll << u"abXd"_qs << 1ll;
+    QTest::newRow("removing only") << 4ll << 4ll << QString() << -2ll << 2ll << u"ab"_qs << 2ll;
+    QTest::newRow("over a selection") << 1ll << 3ll << u"X"_qs << 0ll << 0ll << u"aXd"_qs << 2ll;
+    QTest::newRow("past the start") << 1ll << 1ll << u"X"_qs << -5ll << 5ll << u"Xbcd"_qs << 1ll;
+    QTest::newRow("a line break") << 4ll << 4ll << u"\n"_qs << 0ll << 0ll << u"abcd\r\n"_qs << 6ll;
+    QTest::newRow("nothing") << 2ll << 2ll << QString() << 0ll << 0ll << u"abcd"_qs << 2ll;
+}
+
+void tst_EditableText::inputMethodCommits()
+{
+    QFETCH(qint64, anchor);
+    QFETCH(qint64, caret);
+    QFETCH(QString, committed);
+    QFETCH(qint64, replacementStart);
+    QFETCH(qint64, replacementLength);
+    EditableText text;
+    text.setUndoEnabled(true);
+    text.append(u"abcd");
+    text.moveCaret(anchor, EditableText::Move::Stay);
+    text.moveCaret(caret, EditableText::Move::Extend);
+    text.commitInput(committed, replacementStart, replacementLength);
+    QTEST(text.text(), "result");
+    QTEST(text.caret(), "caretAfter");
+    QCOMPARE(text.selLength(), 0);
+    while (text.canUndo())
+        text.undo();
+    QCOMPARE(text.text(), u"abcd"_qs);
+}
+
 void tst_EditableText::columnsFollowTheWidths()
 {
     EditableText text;
@@ -226,6 +297,10 @@ void tst_EditableText::columnsFollowTheWidths()
     QCOMPARE(text.positionInLine(0, 1.4), 1);
     QCOMPARE(text.positionInLine(0, 2.6), 3); // never inside the pair
     QCOMPARE(text.positionInLine(0, 50), 8);
+    EditableText accented;
+    accented.setMeasure(unitWidths);
+    accented.append(u"ae\u0301b");
+    QCOMPARE(accented.positionInLine(0, 2.2), 3); // never between a letter and its accent
 
     // Up and down keep the column a run of such moves began in, past a
     // shorter line.

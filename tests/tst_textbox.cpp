@@ -4,13 +4,17 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextCharFormat>
+#include <QtMath>
 
 // The text box as a widget: wrapping at its width, scrolling, keys, the
 // mouse and painting. Its text and caret alone are tested in tst_editabletext.
@@ -26,6 +30,11 @@ private slots:
     void selectsAndCopiesWithTheKeyboard();
     void takesTypingAndPasting();
     void selectsWithTheMouse();
+    void takesWhatTheInputMethodSends_data();
+    void takesWhatTheInputMethodSends();
+    void answersTheInputMethod_data();
+    void answersTheInputMethod();
+    void tellsTheInputMethodWhereTheCaretGoes();
     void tabMovesTheFocusOn();
     void anEditInALongUnbrokenRunCostsInProportion();
     void paintsTheSelection();
@@ -74,6 +83,16 @@ int pixelsOf(const QImage &image, QColor colour)
         for (int x = 0; x < image.width(); ++x)
             count += image.pixelColor(x, y) == colour;
     return count;
+}
+
+// Every selection, however made, becomes the X primary selection, for the
+// middle button to paste elsewhere. Offscreen there is none: tst_textbox_x11
+// runs the selection tests again under Xvfb.
+void verifyPrimarySelection(const TextBox &view)
+{
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection())
+        QCOMPARE(clipboard->text(QClipboard::Selection), view.selectedText());
 }
 
 } // namespace
@@ -170,6 +189,7 @@ void tst_TextBox::selectsAndCopiesWithTheKeyboard()
     QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
     QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier); // over the CR LF at once
     QCOMPARE(view.selectedText(), u"\r\ncd"_qs);
+    verifyPrimarySelection(view);
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), u"\r\ncd"_qs);
 
@@ -178,12 +198,14 @@ void tst_TextBox::selectsAndCopiesWithTheKeyboard()
     QCOMPARE(view.selLength(), 0);
     QTest::keyClick(&view, Qt::Key_End, Qt::ShiftModifier);
     QCOMPARE(view.selectedText(), u"ab"_qs);
+    verifyPrimarySelection(view);
     QTest::keyClick(&view, Qt::Key_Down);
     QCOMPARE(view.selStart(), 6);
 
     QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(view.selStart(), 0);
     QCOMPARE(view.selLength(), view.length());
+    verifyPrimarySelection(view);
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), view.text());
 }
@@ -222,25 +244,14 @@ void tst_TextBox::takesTypingAndPasting()
     view.appendText(u"!");
     QCOMPARE(view.text(), u"z!"_qs);
 
-    // An input method's composition shows, and only its commit is text.
-    const QImage before = view.viewport()->grab().toImage();
-    QInputMethodEvent composing(u"zhong"_qs, {});
-    QApplication::sendEvent(&view, &composing);
-    QVERIFY(view.viewport()->grab().toImage() != before);
-    QCOMPARE(view.text(), u"z!"_qs);
-    QInputMethodEvent committed;
-    committed.setCommitString(u"中"_qs);
-    QApplication::sendEvent(&view, &committed);
-    QCOMPARE(view.text(), u"z中!"_qs);
-
     // Ctrl+Backspace and Ctrl+Delete take a word.
     view.appendText(u" two words");
     view.moveCaretToEnd();
     QTest::keyClick(&view, Qt::Key_Backspace, Qt::ControlModifier);
-    QCOMPARE(view.text(), u"z中! two "_qs);
+    QCOMPARE(view.text(), u"z! two "_qs);
     view.setSelStart(0);
     QTest::keyClick(&view, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(view.text(), u"two "_qs);
+    QCOMPARE(view.text(), u"! two "_qs);
 
     // Text dropped on the box goes in where it is let go, as if pasted.
     QMimeData dragged;
@@ -250,7 +261,7 @@ void tst_TextBox::takesTypingAndPasting()
     shown.view.dropEvent(&drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(drop.dropAction(), Qt::CopyAction);
-    QCOMPARE(view.text(), u"ab\r\ncdtwo "_qs);
+    QCOMPARE(view.text(), u"ab\r\ncd! two "_qs);
 }
 
 void tst_TextBox::selectsWithTheMouse()
@@ -268,6 +279,7 @@ void tst_TextBox::selectsWithTheMouse()
     QTest::mouseMove(area, secondLineEnd);
     QTest::mouseRelease(area, Qt::LeftButton, {}, secondLineEnd);
     QCOMPARE(view.selectedText(), view.text());
+    verifyPrimarySelection(view);
 
     // A click puts the caret down; shift and click selects up to it.
     QTest::mouseClick(area, Qt::LeftButton, {}, firstLine);
@@ -278,6 +290,175 @@ void tst_TextBox::selectsWithTheMouse()
     const qreal helloWidth = QFontMetricsF(view.font()).horizontalAdvance(u"hello wo"_qs);
     QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(4 + int(helloWidth), firstLine.y()));
     QCOMPARE(view.selectedText(), u"world"_qs);
+    verifyPrimarySelection(view);
+
+    // A triple click selects the line as its line breaks end it, however it
+    // is wrapped.
+    const QString wrapped = u"hello world "_qs.repeated(8);
+    view.setText(wrapped + u"\r\nsecond line"_qs);
+    QVERIFY(view.lineCount() > 2);
+    const QPoint onSecondRow(4 + int(helloWidth), firstLine.y() + lineHeight);
+    QTest::mouseDClick(area, Qt::LeftButton, {}, onSecondRow);
+    QTest::mouseClick(area, Qt::LeftButton, {}, onSecondRow);
+    QCOMPARE(view.selectedText(), wrapped + u"\r\n"_qs);
+    verifyPrimarySelection(view);
+}
+
+using InputMethodAttributes = QList<QInputMethodEvent::Attribute>;
+
+void tst_TextBox::takesWhatTheInputMethodSends_data()
+{
+    QTest::addColumn<QString>("committed");
+    QTest::addColumn<int>("replacementStart");
+    QTest::addColumn<int>("replacementLength");
+    QTest::addColumn<QString>("composing");
+    QTest::addColumn<InputMethodAttributes>("attributes");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<qint64>("selStart");
+    QTest::addColumn<qint64>("selLength");
+    QTest::addColumn<int>("composingCaret"); // characters into the composition
+    QTest::addColumn<QColor>("shownColour"); // drawn somewhere, if valid
+
+    // On "first", a line break and "hello worl", the caret at the end.
+    QTest::newRow("a commit in place of the character before the caret")
+        << u"d"_qs << -1 << 1 << QString() << InputMethodAttributes() << u"first\r\nhello word"_qs
+        << 17ll << 0ll << 0 << QColor();
+    QTest::newRow("a composition is no text yet")
+        << QString() << 0 << 0 << u"zhong"_qs << InputMethodAttributes()
+        << u"first\r\nhello worl"_qs << 17ll << 0ll << 5 << QColor();
+    QTest::newRow("its caret where the input method puts it")
+        << QString() << 0 << 0 << u"zhong"_qs
+        << InputMethodAttributes{{QInputMethodEvent::Cursor, 2, 1}} << u"first\r\nhello worl"_qs
+        << 17ll << 0ll << 2 << QColor();
+    QTextCharFormat highlighted;
+    highlighted.setBackground(QColor(255, 0, 255));
+    QTest::newRow("its parts in the looks the input method gives")
+        << QString() << 0 << 0 << u"zhong"_qs
+        << InputMethodAttributes{{QInputMethodEvent::TextFormat, 1, 3, highlighted}}
+        << u"first\r\nhello worl"_qs << 17ll << 0ll << 5 << QColor(255, 0, 255);
+    QTest::newRow("a selection counted from the caret's line")
+        << QString() << 0 << 0 << QString()
+        << InputMethodAttributes{{QInputMethodEvent::Selection, 6, 4, {}}}
+        << u"first\r\nhello worl"_qs << 13ll << 4ll << 0 << QColor();
+    QTest::newRow("a commit, and a new composition after it")
+        << u"中"_qs << 0 << 0 << u"wen"_qs << InputMethodAttributes() << u"first\r\nhello worl中"_qs
+        << 18ll << 0ll << 3 << QColor();
+}
+
+void tst_TextBox::takesWhatTheInputMethodSends()
+{
+    QFETCH(QString, committed);
+    QFETCH(int, replacementStart);
+    QFETCH(int, replacementLength);
+    QFETCH(QString, composing);
+    QFETCH(InputMethodAttributes, attributes);
+    QFETCH(int, composingCaret);
+    QFETCH(QColor, shownColour);
+    ShownView shown;
+    TextBox &view = shown.view;
+    view.setText(u"first\r\nhello worl");
+    view.moveCaretToEnd();
+    const QImage before = view.viewport()->grab().toImage();
+
+    QInputMethodEvent event(composing, attributes);
+    event.setCommitString(committed, replacementStart, replacementLength);
+    QApplication::sendEvent(&view, &event);
+    QTEST(view.text(), "result");
+    QTEST(view.selStart(), "selStart");
+    QTEST(view.selLength(), "selLength");
+    const QImage drawn = view.viewport()->grab().toImage();
+    const QRect composingCaretAt = view.inputMethodQuery(Qt::ImCursorRectangle, {}).toRect();
+    if (shownColour.isValid())
+        QVERIFY(pixelsOf(drawn, shownColour) > 0);
+
+    QInputMethodEvent ended; // the composition goes
+    QApplication::sendEvent(&view, &ended);
+    QTEST(view.text(), "result");
+    if (!composing.isEmpty()) {
+        QVERIFY(drawn != before);
+        const qreal into =
+            QFontMetricsF(view.font()).horizontalAdvance(composing.left(composingCaret));
+        const QRect caretAt = view.inputMethodQuery(Qt::ImCursorRectangle, {}).toRect();
+        QCOMPARE_LT(qAbs(composingCaretAt.x() - caretAt.x() - into), 2);
+    }
+}
+
+Q_DECLARE_METATYPE(Qt::InputMethodQuery)
+
+void tst_TextBox::answersTheInputMethod_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("anchor");
+    QTest::addColumn<qint64>("caret");
+    QTest::addColumn<Qt::InputMethodQuery>("query");
+    QTest::addColumn<QVariant>("argument");
+    QTest::addColumn<QVariant>("answer");
+
+    // The caret before "three", with "two " selected.
+    const QString lines = u"one\r\ntwo three\r\nfour"_qs;
+    const auto row = [&](const char *name, Qt::InputMethodQuery query, const QVariant &answer,
+                         const QVariant &argument = {}) {
+        QTest::newRow(name) << lines << 5ll << 9ll << query << argument << answer;
+    };
+    row("the caret's line", Qt::ImSurroundingText, u"two three"_qs);
+    row("the caret in it", Qt::ImCursorPosition, 4);
+    row("the anchor in it", Qt::ImAnchorPosition, 0);
+    row("the selection", Qt::ImCurrentSelection, u"two "_qs);
+    row("the caret in the text", Qt::ImAbsolutePosition, QVariant::fromValue(9ll));
+    row("as much before as asked", Qt::ImTextBeforeCursor, u"wo "_qs, 3);
+    row("as much after as asked", Qt::ImTextAfterCursor, u"thre"_qs, 4);
+    row("all after", Qt::ImTextAfterCursor, u"three\r\nfour"_qs);
+    row("several lines", Qt::ImHints, int(Qt::ImhMultiLine));
+    row("takes input", Qt::ImEnabled, true);
+    row("no length limit", Qt::ImMaximumTextLength, QVariant());
+    // A long unbroken run: a window around the caret, not the whole line.
+    const QString run(5'000, u'x');
+    QTest::newRow("a window of a long line") << run << 2'500ll << 2'500ll << Qt::ImSurroundingText
+                                             << QVariant() << QVariant(QString(1'024, u'x'));
+    QTest::newRow("the caret in the window")
+        << run << 2'500ll << 2'500ll << Qt::ImCursorPosition << QVariant() << QVariant(512);
+    QTest::newRow("the anchor held to the window")
+        << run << 0ll << 2'500ll << Qt::ImAnchorPosition << QVariant() << QVariant(0);
+}
+
+// The input method asks through QInputMethod, as the platform's does.
+void tst_TextBox::answersTheInputMethod()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, anchor);
+    QFETCH(qint64, caret);
+    QFETCH(Qt::InputMethodQuery, query);
+    QFETCH(QVariant, argument);
+    ShownView shown;
+    TextBox &view = shown.view;
+    view.setText(text);
+    view.setSelStart(anchor);
+    for (qint64 position = anchor; position < caret; ++position)
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    QTRY_COMPARE(QGuiApplication::focusObject(), &view);
+    QTEST(QGuiApplication::inputMethod()->queryFocusObject(query, argument), "answer");
+}
+
+// Its candidate window follows the caret: the input method hears whenever the
+// caret, the selection or the lines in view move.
+void tst_TextBox::tellsTheInputMethodWhereTheCaretGoes()
+{
+    ShownView shown(QSize(240, 100));
+    TextBox &view = shown.view;
+    view.setText(u"line\r\n"_qs.repeated(30));
+    view.setSelStart(view.length() / 2);
+    QTRY_COMPARE(QGuiApplication::focusObject(), &view);
+    QInputMethod *inputMethod = QGuiApplication::inputMethod();
+    QSignalSpy told(inputMethod, &QInputMethod::cursorRectangleChanged);
+    const QRectF before = inputMethod->cursorRectangle();
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    QVERIFY(told.count() > 0);
+    QVERIFY(inputMethod->cursorRectangle().x() > before.x());
+    const qsizetype toldBefore = told.count();
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->value() + 2);
+    QVERIFY(told.count() > toldBefore);
+    const int lineHeight = qCeil(QFontMetricsF(view.font()).lineSpacing());
+    QCOMPARE(inputMethod->cursorRectangle().y(), before.y() - 2 * lineHeight);
 }
 
 void tst_TextBox::tabMovesTheFocusOn()

@@ -3,16 +3,25 @@
 namespace {
 
 // More characters than fit on any screen: the part of a line that is laid
-// out and drawn, and the furthest a word is looked for.
+// out and drawn.
 constexpr qint64 longestDrawnLine = 1 << 14;
-constexpr qint64 longestWord = 1 << 16;
+// How far either side of the caret words and clusters are looked for: far
+// more than any word or cluster a reader meets, and little enough that a
+// move costs next to nothing in a run of a million characters.
+constexpr qint64 wordReach = 256;
+constexpr qint64 clusterReach = 64;
 
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || linewrap::isLineBreak(c.unicode());
 }
 
-// Every CR LF, lone CR and lone LF made a CR LF, as the Enter key types it.
+// Every CR LF, lone CR, lone LF, line separator and paragraph separator made a
+// CR LF, as the Enter key types it. The box breaks its lines at CR and LF
+// only, and the send box sends a separator as the code page's "?" (GBK has
+// none): kept, it would show as nothing, or as a mark, while something else
+// went out. Made a CR LF, it shows as the line break it means and goes out as
+// the CR LF that is seen.
 QString withCrLf(QStringView text)
 {
     QString result;
@@ -23,7 +32,7 @@ QString withCrLf(QStringView text)
             result.append(u"\r\n");
             if (i + 1 < text.size() && text.at(i + 1) == u'\n')
                 ++i;
-        } else if (c == u'\n') {
+        } else if (c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
             result.append(u"\r\n");
         } else {
             result.append(c);
@@ -121,17 +130,20 @@ qint64 EditableText::positionInLine(qsizetype line, qreal x) const
     const qint64 end = drawnEnd(line);
     const QString content = m_text.mid(start, end - start);
     char16_t previous = start > 0 ? m_text.at(start - 1).unicode() : 0;
+    // A click lands between clusters: an accent goes with its letter.
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, content);
+    qsizetype from = 0;
     qreal left = 0;
-    for (qsizetype i = 0; i < content.size(); ++i) {
-        const char16_t c = content.at(i).unicode();
-        const qreal width = m_advances.at(content, i, previous);
-        const bool secondHalf = QChar::isLowSurrogate(c) && QChar::isHighSurrogate(previous);
-        previous = c;
-        if (secondHalf)
-            continue;
+    for (qsizetype to = clusters.toNextBoundary(); to > 0; to = clusters.toNextBoundary()) {
+        qreal width = 0;
+        for (qsizetype i = from; i < to; ++i) {
+            width += m_advances.at(content, i, previous);
+            previous = content.at(i).unicode();
+        }
         if (x < left + width / 2)
-            return start + i;
+            return start + from;
         left += width;
+        from = to;
     }
     return end;
 }
@@ -164,8 +176,8 @@ void EditableText::moveCaretByLines(qsizetype lines, Move move)
 void EditableText::setSelStart(qint64 position)
 {
     position = std::clamp<qint64>(position, 0, m_text.size());
-    while (!isCaretStop(position))
-        ++position;
+    if (!isCaretStop(position))
+        position = nextCaretStop(position);
     placeCaret(position, Move::Stay, false);
 }
 
@@ -180,64 +192,120 @@ void EditableText::selectAll()
     placeCaret(m_text.size(), Move::Extend, false);
 }
 
+std::vector<qint64> EditableText::boundariesAround(qint64 position, qint64 reach,
+                                                   QTextBoundaryFinder::BoundaryType type) const
+{
+    const qint64 from = std::max<qint64>(0, position - reach);
+    const qint64 to = std::min(m_text.size(), position + reach);
+    const QString window = m_text.mid(from, to - from);
+    QTextBoundaryFinder finder(type, window);
+    std::vector<qint64> boundaries{from};
+    for (qsizetype at = finder.toNextBoundary(); at > 0; at = finder.toNextBoundary())
+        boundaries.push_back(from + at);
+    if (boundaries.back() != to)
+        boundaries.push_back(to);
+    return boundaries;
+}
+
+namespace {
+
+qint64 firstAfter(const std::vector<qint64> &boundaries, qint64 position)
+{
+    const auto found = std::upper_bound(boundaries.begin(), boundaries.end(), position);
+    return found == boundaries.end() ? boundaries.back() : *found;
+}
+
+qint64 lastBefore(const std::vector<qint64> &boundaries, qint64 position)
+{
+    const auto found = std::lower_bound(boundaries.begin(), boundaries.end(), position);
+    return found == boundaries.begin() ? boundaries.front() : *std::prev(found);
+}
+
+} // namespace
+
 void EditableText::selectWordAt(qint64 position)
 {
+    position = std::clamp<qint64>(position, 0, m_text.size());
+    const std::vector<qint64> words =
+        boundariesAround(position, wordReach, QTextBoundaryFinder::Word);
     qint64 start = position;
     qint64 end = position;
-    const qint64 first = std::max<qint64>(0, position - longestWord);
-    const qint64 last = std::min(m_text.size(), position + longestWord);
-    while (start > first && !isBlank(m_text.at(start - 1)))
-        --start;
-    while (end < last && !isBlank(m_text.at(end)))
-        ++end;
+    // The word after position or, where a blank or the end follows, the one
+    // before it.
+    if (position < m_text.size() && !isBlank(m_text.at(position))) {
+        start = lastBefore(words, position + 1);
+        end = firstAfter(words, position);
+    } else if (position > 0 && !isBlank(m_text.at(position - 1))) {
+        start = lastBefore(words, position);
+    }
     m_anchor = start;
     placeCaret(end, Move::Extend, false);
+}
+
+void EditableText::selectLineAt(qint64 position)
+{
+    // Wrapped lines that follow no line break continue the line before them.
+    const auto continuesLine = [this](qsizetype line) {
+        return !linewrap::isLineBreak(m_text.at(m_lines.start(line) - 1).unicode());
+    };
+    qsizetype first = m_lines.lineAt(std::clamp<qint64>(position, 0, m_text.size()));
+    qsizetype last = first;
+    while (first > 0 && continuesLine(first))
+        --first;
+    while (last + 1 < m_lines.count() && continuesLine(last + 1))
+        ++last;
+    m_anchor = m_lines.start(first);
+    placeCaret(lineEnd(last), Move::Extend, false);
 }
 
 bool EditableText::isCaretStop(qint64 position) const
 {
     if (position <= 0 || position >= m_text.size())
         return true;
-    const QChar before = m_text.at(position - 1);
-    const QChar after = m_text.at(position);
-    return !((before == u'\r' && after == u'\n') ||
-             (before.isHighSurrogate() && after.isLowSurrogate()));
+    const std::vector<qint64> clusters =
+        boundariesAround(position, clusterReach, QTextBoundaryFinder::Grapheme);
+    return std::binary_search(clusters.begin(), clusters.end(), position);
 }
 
 qint64 EditableText::nextCaretStop(qint64 position) const
 {
-    position = std::min(position + 1, m_text.size());
-    while (!isCaretStop(position))
-        ++position;
-    return position;
+    if (position >= m_text.size())
+        return m_text.size();
+    return firstAfter(boundariesAround(position, clusterReach, QTextBoundaryFinder::Grapheme),
+                      position);
 }
 
 qint64 EditableText::previousCaretStop(qint64 position) const
 {
-    position = std::max<qint64>(position - 1, 0);
-    while (!isCaretStop(position))
-        --position;
-    return position;
+    if (position <= 0)
+        return 0;
+    return lastBefore(boundariesAround(position, clusterReach, QTextBoundaryFinder::Grapheme),
+                      position);
 }
 
+// As every Qt text field moves by words: to the next boundary that Qt's word
+// rules find, then past the blanks after it.
 qint64 EditableText::nextWordStart(qint64 position) const
 {
-    const qint64 stop = std::min(m_text.size(), position + longestWord);
-    while (position < stop && !isBlank(m_text.at(position)))
-        ++position;
-    while (position < stop && isBlank(m_text.at(position)))
-        ++position;
-    return position;
+    if (position >= m_text.size())
+        return m_text.size();
+    const std::vector<qint64> words =
+        boundariesAround(position, wordReach, QTextBoundaryFinder::Word);
+    qint64 next = firstAfter(words, position);
+    while (next < words.back() && isBlank(m_text.at(next)))
+        ++next;
+    return next;
 }
 
 qint64 EditableText::previousWordStart(qint64 position) const
 {
-    const qint64 stop = std::max<qint64>(0, position - longestWord);
-    while (position > stop && isBlank(m_text.at(position - 1)))
+    if (position <= 0)
+        return 0;
+    const std::vector<qint64> words =
+        boundariesAround(position, wordReach, QTextBoundaryFinder::Word);
+    while (position > words.front() && isBlank(m_text.at(position - 1)))
         --position;
-    while (position > stop && !isBlank(m_text.at(position - 1)))
-        --position;
-    return position;
+    return lastBefore(words, position);
 }
 
 // ---- editing ----
@@ -249,12 +317,37 @@ void EditableText::replaceSelection(QStringView replacement)
 
 void EditableText::type(QStringView typed)
 {
-    edit(typed, true);
+    edit(withCrLf(typed), true);
 }
 
 void EditableText::paste(QStringView pasted)
 {
     edit(withCrLf(pasted), false);
+}
+
+void EditableText::commitInput(QStringView committed, qint64 replacementStart,
+                               qint64 replacementLength)
+{
+    if (selLength() > 0)
+        replaceSelection(QStringView());
+    const qint64 caret = m_caret;
+    const qint64 from = std::clamp<qint64>(caret + replacementStart, 0, m_text.size());
+    const qint64 to = std::clamp<qint64>(
+        caret + replacementStart + std::max<qint64>(0, replacementLength), from, m_text.size());
+    const QString added = withCrLf(committed);
+    if (from == to && added.isEmpty())
+        return;
+    // Plain committing at the caret is typing, undone a word at a time.
+    if (m_undoEnabled)
+        m_history.record({from, m_text.mid(from, to - from), added, caret, caret},
+                         from == caret && to == caret);
+    replace(from, to - from, added);
+    // Characters put in before the caret move it on; the caret stays put
+    // when they all lie after it.
+    if (caret < from)
+        placeCaret(caret, Move::Stay, false);
+    else if (caret > to)
+        placeCaret(caret + added.size() - (to - from), Move::Stay, false);
 }
 
 void EditableText::edit(QStringView replacement, bool typed)
@@ -269,10 +362,14 @@ void EditableText::edit(QStringView replacement, bool typed)
 
 void EditableText::replace(qint64 position, qint64 removed, QStringView added)
 {
+    if (m_editWatcher)
+        m_editWatcher->aboutToEdit(position, removed);
     m_text.remove(position, removed);
     m_text.insert(position, added);
     m_lines.replaced(m_text, position, removed, added.size());
     placeCaret(position + added.size(), Move::Stay, false);
+    if (m_editWatcher)
+        m_editWatcher->edited(position, removed, added.size());
 }
 
 void EditableText::deleteBackward()

@@ -6,9 +6,11 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 // What a text box shows, apart from the widget that shows it: the text as
 // received and typed (ChunkedText), its lines at the box's width
@@ -16,14 +18,33 @@
 // and, where the box keeps one, the history of its edits. The box draws it,
 // scrolls it and turns keys and clicks into calls here.
 //
-// Positions are in UTF-16 code units; a CR LF is two. The caret never stands
-// inside a CR LF pair or a surrogate pair. Widths come from the measure the
-// box sets from its font: until it does, every character is zero wide.
+// Positions are in UTF-16 code units; a CR LF is two. The caret stops only
+// between the characters a reader sees (grapheme clusters, as Qt finds them):
+// never inside a CR LF, a surrogate pair, a letter and its accent or an emoji
+// sequence. Widths come from the measure the box sets from its font: until it
+// does, every character is zero wide.
+//
+// Words and clusters are looked for within a few hundred characters of the
+// caret, so that a move in a long unbroken run costs as little as anywhere
+// else; a word longer than that is crossed in steps of that length.
 class EditableText
 {
 public:
     // Whether the anchor follows the caret (nothing selected) or stays.
     enum class Move { Stay, Extend };
+
+    // Told of every edit (appends are no edits): before it, while the
+    // characters it removes can still be read, and after it. The text box
+    // reports edits to assistive technology through it.
+    class EditWatcher
+    {
+    public:
+        virtual void aboutToEdit(qint64 position, qint64 removed) = 0;
+        virtual void edited(qint64 position, qint64 removed, qint64 added) = 0;
+
+    protected:
+        ~EditWatcher() = default;
+    };
 
     EditableText();
     EditableText(const EditableText &) = delete;
@@ -106,11 +127,17 @@ public:
     void setSelStart(qint64 position);
     void moveCaretToEnd();
     void selectAll();
-    // Selects the word around position (blanks and line breaks part words).
+    // Selects the word around position, as Qt's word rules find words: blanks,
+    // punctuation and each Chinese character stand apart.
     void selectWordAt(qint64 position);
+    // Selects the line position lies on, as its line breaks end it (however
+    // it is wrapped), with its line break.
+    void selectLineAt(qint64 position);
 
     qint64 nextCaretStop(qint64 position) const;
     qint64 previousCaretStop(qint64 position) const;
+    // Where the next word starts, past the blanks after this one; where this
+    // word (or the one before the blanks) starts.
     qint64 nextWordStart(qint64 position) const;
     qint64 previousWordStart(qint64 position) const;
 
@@ -121,9 +148,15 @@ public:
     // As replaceSelection, for typed text: typing that goes on is undone a
     // word at a time.
     void type(QStringView typed);
-    // As replaceSelection, with each CR LF, lone CR and lone LF made a CR LF,
-    // as the Enter key types a line break.
+    // As replaceSelection, with each CR LF, lone CR, lone LF, line separator
+    // and paragraph separator made a CR LF, as the Enter key types a line break.
     void paste(QStringView pasted);
+    // What an input method commits: the selection goes, then the characters
+    // from replacementStart (from the caret, negative before it) on,
+    // replacementLength of them (as far as the text reaches), give way to
+    // committed, line breaks made CR LF. The caret ends after committed when
+    // the replaced characters touched it.
+    void commitInput(QStringView committed, qint64 replacementStart, qint64 replacementLength);
     // Removes the selection or, with none, the character before (after) the
     // caret: a CR LF pair or a surrogate pair goes whole.
     void deleteBackward();
@@ -145,13 +178,20 @@ public:
     // have done. The terminal never asks; the tests do (see WrappedLines).
     qint64 wrappedCharacters() const { return m_lines.scannedCharacters(); }
 
+    // None at first.
+    void setEditWatcher(EditWatcher *watcher) { m_editWatcher = watcher; }
+
 private:
     // Puts added in place of removed characters at position, lines wrapped
     // again around them; the caret goes after them.
     void replace(qint64 position, qint64 removed, QStringView added);
     void edit(QStringView replacement, bool typed);
-    // Whether the caret may stand at position: not inside a pair.
+    // Whether the caret may stand at position: not inside a cluster.
     bool isCaretStop(qint64 position) const;
+    // The boundaries of the given kind near position, as positions in the
+    // text, in order (the window's ends count as boundaries).
+    std::vector<qint64> boundariesAround(qint64 position, qint64 reach,
+                                         QTextBoundaryFinder::BoundaryType type) const;
     void placeCaret(qint64 position, Move move, bool keepColumn);
 
     mutable GlyphAdvances m_advances; // caches each width as first measured
@@ -162,4 +202,5 @@ private:
     qreal m_preferredX = -1; // the column of a run of up and down moves
     EditHistory m_history;
     bool m_undoEnabled = false;
+    EditWatcher *m_editWatcher = nullptr;
 };

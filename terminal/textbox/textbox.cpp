@@ -1,6 +1,7 @@
 #include "textbox/textbox.h"
 
 #include "textbox/bandedstyle.h"
+#include "textbox/textboxaccessible.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -20,8 +21,11 @@ constexpr qint64 rewrapPortionSize = 1 << 20;
 
 } // namespace
 
-TextBox::TextBox(QWidget *parent) : QAbstractScrollArea(parent)
+TextBox::TextBox(QWidget *parent)
+    : QAbstractScrollArea(parent),
+      m_changeReport(std::make_unique<TextBoxChangeReport>(this, m_text))
 {
+    TextBoxAccessible::installFactory();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
@@ -53,6 +57,7 @@ void TextBox::appendText(QStringView piece)
     if (piece.isEmpty())
         return;
     m_changedFromLine = std::min(m_changedFromLine, m_text.lineCount() - 1);
+    m_changeReport->appending(m_text.size());
     m_text.append(piece);
     scheduleFrame();
 }
@@ -62,13 +67,16 @@ void TextBox::appendHex(QByteArrayView bytes)
     if (bytes.isEmpty())
         return;
     m_changedFromLine = std::min(m_changedFromLine, m_text.lineCount() - 1);
+    m_changeReport->appending(m_text.size());
     m_text.appendHex(bytes);
     scheduleFrame();
 }
 
 void TextBox::setText(QStringView text)
 {
+    m_changeReport->aboutToReplaceAll();
     m_text.setText(text);
+    m_changeReport->replacedAll();
     m_rewrapTimer.stop();
     m_topLine = 0;
     m_everythingChanged = true;
@@ -77,7 +85,9 @@ void TextBox::setText(QStringView text)
 
 void TextBox::clearText()
 {
+    m_changeReport->aboutToReplaceAll();
     m_text.clear();
+    m_changeReport->replacedAll();
     m_rewrapTimer.stop();
     m_topLine = 0;
     m_everythingChanged = true;
@@ -228,6 +238,8 @@ void TextBox::showNow()
     m_sinceFrame.start();
     syncScrollBar();
     repaintChanges();
+    m_changeReport->frameShown();
+    tellInputMethod();
 }
 
 void TextBox::syncScrollBar()
@@ -248,6 +260,7 @@ void TextBox::scrollContentsBy(int, int)
     if (!m_syncingScrollBar) {
         m_topLine = verticalScrollBar()->value();
         repaintChanges();
+        tellInputMethod();
     }
 }
 
@@ -284,6 +297,7 @@ void TextBox::restartBlink()
 
 void TextBox::caretMoved()
 {
+    m_toldCaret = -1; // the text around the caret may have changed too
     ensureCaretVisible();
     restartBlink();
     m_everythingChanged = true;

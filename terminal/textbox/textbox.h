@@ -9,8 +9,12 @@
 #include <QFont>
 #include <QString>
 #include <QStringView>
+#include <QTextLayout>
 
 #include <limits>
+#include <memory>
+
+class TextBoxChangeReport;
 
 // The multi-line text box that the receive box and the send box are: a
 // vertical scroll bar, lines wrapped at its width, and the speed of a box
@@ -31,6 +35,8 @@
 class TextBox : public QAbstractScrollArea
 {
     Q_OBJECT
+    // What screen readers see of the box (textboxaccessible.cpp).
+    friend class TextBoxAccessible;
 
 public:
     explicit TextBox(QWidget *parent = nullptr);
@@ -60,6 +66,7 @@ public:
     // Whether edits can be undone (the receive box keeps no history).
     void setUndoRedoEnabled(bool enabled) { m_text.setUndoEnabled(enabled); }
     bool isUndoAvailable() const { return m_text.canUndo(); }
+    bool isRedoAvailable() const { return m_text.canRedo(); }
 
     // The edit commands, as their keys and the edit menu run them.
     void undo();
@@ -80,6 +87,10 @@ public:
     qsizetype visibleLineCount() const;
     // The work wrapping has done (see EditableText).
     qint64 wrappedCharacters() const { return m_text.wrappedCharacters(); }
+
+    // What the input method asks; argument bounds ImTextBeforeCursor and
+    // ImTextAfterCursor (QInputMethod::queryFocusObject passes it).
+    Q_INVOKABLE QVariant inputMethodQuery(Qt::InputMethodQuery query, QVariant argument) const;
 
 protected:
     bool event(QEvent *event) override;
@@ -125,7 +136,10 @@ private:
     void caretMoved();
 
     // Painting (textbox_paint.cpp).
+    // The caret, within what the input method composes while it composes.
     QRect caretRect() const;
+    // What the input method composes, laid out in the box's font with its looks.
+    void layOutPreedit(QTextLayout &layout) const;
     // Where a line is drawn while the screen shows m_shownTopLine at the top.
     int rowTop(qsizetype line) const;
     // Brings the screen up to date with as little drawing as it takes: the
@@ -139,6 +153,14 @@ private:
     bool handleNavigation(QKeyEvent *event);
     bool handleEditing(QKeyEvent *event);
     bool isOwnShortcut(QKeyEvent *event) const;
+    // The selection becomes the X primary selection, as in every Qt text field.
+    void offerSelection();
+    // The input method hears of a caret, selection or scroll that moved, so
+    // that its candidate window follows the caret.
+    void tellInputMethod();
+    // Where the input method's text begins: the caret's line, or the part of
+    // it within reach of the caret.
+    qint64 surroundingStart() const;
 
     EditableText m_text;
     QFont m_drawFont;
@@ -157,7 +179,19 @@ private:
     QRect m_shownCaret;
     bool m_everythingChanged = true;
     bool m_caretOn = false;
-    QString m_preedit; // what the input method composes, not yet text
+    // What the input method composes, not yet text, drawn at the caret: its
+    // looks, and where its own caret stands and whether it shows.
+    QString m_preedit;
+    QList<QTextLayout::FormatRange> m_preeditFormats;
+    int m_preeditCaret = 0;
+    bool m_preeditCaretShown = true;
+    // What the input method last heard: the caret's place and the selection.
+    QRect m_toldCaretRect;
+    qint64 m_toldCaret = -1;
+    qint64 m_toldAnchor = -1;
+    // A press this close after a double click selects the whole line.
+    QElapsedTimer m_sinceDoubleClick;
+    QPoint m_doubleClickPoint;
     bool m_mouseSelecting = false;
     bool m_syncingScrollBar = false;
 
@@ -166,4 +200,5 @@ private:
     bool m_framePending = false;
     QElapsedTimer m_sinceFrame; // since the box was last brought up to date
     QBasicTimer m_rewrapTimer;
+    std::unique_ptr<TextBoxChangeReport> m_changeReport;
 };

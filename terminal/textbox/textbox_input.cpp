@@ -2,14 +2,30 @@
 // turned into moves and edits of its text.
 #include "textbox/textbox.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QStyleHints>
+#include <QTextCharFormat>
 
 #include <algorithm>
+
+namespace {
+
+// How much text around the caret the input method is shown: more than any
+// sentence it looks at, and little enough that a long unbroken run costs
+// nothing more.
+constexpr qint64 surroundingReach = 512;
+// The most text before or after the caret the input method is given, however
+// much it asks for.
+constexpr qint64 longestInputMethodText = 1 << 16;
+
+} // namespace
 
 // ---- the edit commands ----
 
@@ -59,6 +75,14 @@ void TextBox::selectAll()
 {
     m_text.selectAll();
     caretMoved();
+    offerSelection();
+}
+
+void TextBox::offerSelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (selLength() > 0 && clipboard->supportsSelection())
+        clipboard->setText(selectedText(), QClipboard::Selection);
 }
 
 // ---- keys ----
@@ -120,6 +144,8 @@ bool TextBox::handleNavigation(QKeyEvent *event)
         if (select || event->matches(binding.move)) {
             m_text.moveCaret(positionOf(binding.target), select ? Move::Extend : Move::Stay);
             caretMoved();
+            if (select)
+                offerSelection();
             return true;
         }
     }
@@ -145,6 +171,8 @@ bool TextBox::handleNavigation(QKeyEvent *event)
                 setTopLine(m_topLine + lines);
             m_text.moveCaretByLines(lines, select ? Move::Extend : Move::Stay);
             caretMoved();
+            if (select)
+                offerSelection();
             return true;
         }
     }
@@ -283,6 +311,20 @@ void TextBox::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
+    // A click ends the composition where it stands, as in any Qt text field.
+    if (!m_preedit.isEmpty())
+        QGuiApplication::inputMethod()->commit();
+    const QPoint point = event->position().toPoint();
+    // The third click of a triple click selects the line.
+    if (m_sinceDoubleClick.isValid() &&
+        m_sinceDoubleClick.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval() &&
+        (point - m_doubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
+        m_sinceDoubleClick.invalidate();
+        m_text.selectLineAt(positionAt(point));
+        caretMoved();
+        offerSelection();
+        return;
+    }
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     m_mouseSelecting = true;
     m_text.moveCaret(positionAt(event->position().toPoint()), extend ? Move::Extend : Move::Stay);
@@ -307,9 +349,7 @@ void TextBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && m_mouseSelecting) {
         m_mouseSelecting = false;
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        if (selLength() > 0 && clipboard->supportsSelection())
-            clipboard->setText(selectedText(), QClipboard::Selection);
+        offerSelection();
         return;
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
@@ -322,8 +362,11 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     m_mouseSelecting = false;
-    m_text.selectWordAt(positionAt(event->position().toPoint()));
+    m_doubleClickPoint = event->position().toPoint();
+    m_sinceDoubleClick.start();
+    m_text.selectWordAt(positionAt(m_doubleClickPoint));
     caretMoved();
+    offerSelection();
 }
 
 // ---- text dropped on the box ----
@@ -357,43 +400,136 @@ void TextBox::dropEvent(QDropEvent *event)
 
 // ---- the input method ----
 
+// As Qt's own text fields take it: the selection goes, the characters the
+// event names around the caret give way to what it commits, its selection is
+// taken, and what it composes shows at the caret with the looks it gives.
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    // What the input method composes (pinyin, say) shows at the caret until
-    // it is committed.
-    const bool compositionChanged = event->preeditString() != m_preedit;
+    // The input method counts selections from where its text began.
+    const qint64 base = surroundingStart();
+    const bool takesInput = !event->commitString().isEmpty() || event->replacementLength() > 0 ||
+                            event->preeditString() != m_preedit;
+    const qint64 caretBefore = m_text.caret();
+    const qint64 anchorBefore = m_text.anchor();
+    const qint64 sizeBefore = m_text.size();
+    if (takesInput)
+        m_text.commitInput(event->commitString(), event->replacementStart(),
+                           event->replacementLength());
+
     m_preedit = event->preeditString();
-    if (!event->commitString().isEmpty()) {
-        m_text.type(event->commitString());
-        caretMoved(); // draws everything again, the composition with it
-    } else if (compositionChanged) {
+    m_preeditCaret = int(m_preedit.size());
+    m_preeditCaretShown = true;
+    m_preeditFormats.clear();
+    for (const QInputMethodEvent::Attribute &attribute : event->attributes()) {
+        switch (attribute.type) {
+        case QInputMethodEvent::Selection: {
+            const qint64 anchor = base + attribute.start;
+            m_text.moveCaret(anchor, Move::Stay);
+            m_text.moveCaret(anchor + attribute.length, Move::Extend);
+            break;
+        }
+        case QInputMethodEvent::Cursor:
+            m_preeditCaret = std::clamp(attribute.start, 0, int(m_preedit.size()));
+            m_preeditCaretShown = attribute.length != 0;
+            break;
+        case QInputMethodEvent::TextFormat: {
+            const QTextCharFormat format =
+                qvariant_cast<QTextFormat>(attribute.value).toCharFormat();
+            if (format.isValid())
+                m_preeditFormats.append({attribute.start, attribute.length, format});
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    const bool textOrCaretChanged = m_text.size() != sizeBefore || m_text.caret() != caretBefore ||
+                                    m_text.anchor() != anchorBefore || takesInput;
+    if (textOrCaretChanged) {
+        caretMoved();
+    } else {
         m_everythingChanged = true;
         showNow();
     }
     event->accept();
 }
 
+qint64 TextBox::surroundingStart() const
+{
+    const qint64 caret = m_text.caret();
+    const qint64 limit = std::max<qint64>(0, caret - surroundingReach);
+    const QString before = m_text.mid(limit, caret - limit);
+    const auto lineBreak = std::find_if(before.rbegin(), before.rend(),
+                                        [](QChar c) { return linewrap::isLineBreak(c.unicode()); });
+    return limit + (before.rend() - lineBreak);
+}
+
+void TextBox::tellInputMethod()
+{
+    if (!hasFocus())
+        return;
+    const QRect caret = m_shownCaret; // as the frame just drawn placed it
+    if (caret == m_toldCaretRect && m_text.caret() == m_toldCaret &&
+        m_text.anchor() == m_toldAnchor)
+        return;
+    m_toldCaretRect = caret;
+    m_toldCaret = m_text.caret();
+    m_toldAnchor = m_text.anchor();
+    QGuiApplication::inputMethod()->update(Qt::ImQueryInput | Qt::ImAbsolutePosition |
+                                           Qt::ImTextBeforeCursor | Qt::ImTextAfterCursor);
+}
+
 QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    // The input method sees the line the caret is on.
-    const auto caretLineStart = [this] { return m_text.lineStart(m_text.lineAt(m_text.caret())); };
+    return inputMethodQuery(query, QVariant());
+}
+
+QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query, QVariant argument) const
+{
+    const qint64 caret = m_text.caret();
+    // The input method sees the caret's line, as far as it reaches either side.
+    const qint64 start = surroundingStart();
+    const auto surroundingEnd = [&] {
+        const qint64 limit = std::min(m_text.size(), caret + surroundingReach);
+        const QString after = m_text.mid(caret, limit - caret);
+        const auto lineBreak = std::find_if(
+            after.begin(), after.end(), [](QChar c) { return linewrap::isLineBreak(c.unicode()); });
+        return caret + (lineBreak - after.begin());
+    };
+    const auto asked = [&] {
+        const qint64 wanted = argument.isValid() ? argument.toLongLong() : 1024;
+        return std::clamp<qint64>(wanted, 0, longestInputMethodText);
+    };
     switch (query) {
     case Qt::ImEnabled:
-        return true;
+        return isEnabled();
+    case Qt::ImReadOnly:
+        return false;
+    case Qt::ImHints:
+        return int(inputMethodHints() | Qt::ImhMultiLine);
     case Qt::ImCursorRectangle:
         return caretRect().translated(viewport()->pos());
     case Qt::ImFont:
         return m_drawFont;
+    case Qt::ImMaximumTextLength:
+        return QVariant(); // no limit
+    case Qt::ImSurroundingText:
+        return m_text.mid(start, surroundingEnd() - start);
     case Qt::ImCursorPosition:
-        return int(m_text.caret() - caretLineStart());
+        return int(caret - start);
     case Qt::ImAnchorPosition:
-        return int(std::max<qint64>(0, m_text.anchor() - caretLineStart()));
-    case Qt::ImSurroundingText: {
-        const qsizetype line = m_text.lineAt(m_text.caret());
-        return m_text.mid(m_text.lineStart(line), m_text.contentEnd(line) - m_text.lineStart(line));
-    }
+        return int(std::clamp<qint64>(m_text.anchor(), start, surroundingEnd()) - start);
+    case Qt::ImAbsolutePosition:
+        return caret;
     case Qt::ImCurrentSelection:
         return selectedText();
+    case Qt::ImTextBeforeCursor: {
+        const qint64 from = std::max<qint64>(0, caret - asked());
+        return m_text.mid(from, caret - from);
+    }
+    case Qt::ImTextAfterCursor:
+        return m_text.mid(caret, asked());
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }

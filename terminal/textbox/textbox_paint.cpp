@@ -4,6 +4,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTextLayout>
 #include <QtMath>
 
 #include <algorithm>
@@ -61,29 +62,60 @@ void TextBox::paintEvent(QPaintEvent *event)
     }
 
     if (!m_preedit.isEmpty()) {
-        // Over the text after the caret, underlined as input methods expect.
-        const QRect caret = caretRect();
-        const QFontMetrics metrics(m_drawFont);
-        const QRect composing(caret.left(), caret.top(), metrics.horizontalAdvance(m_preedit) + 1,
-                              m_lineHeight);
-        painter.fillRect(composing, baseColour);
+        // At the caret, with the looks the input method gives its parts
+        // (underlined at least); the rest of the line moves aside for it, as
+        // in Qt's own text fields.
+        QTextLayout layout;
+        layOutPreedit(layout);
+        const qint64 caret = m_text.caret();
+        const qsizetype line = m_text.lineAt(caret);
+        const int left = textMargin + qFloor(m_text.xInLine(line, caret));
+        const int top = rowTop(line);
+        const int right = left + qCeil(layout.lineAt(0).naturalTextWidth());
+        painter.fillRect(QRect(left, top, viewport()->width() - left, m_lineHeight), baseColour);
         painter.setPen(textColour);
-        painter.drawText(QPointF(composing.left(), composing.top() + m_ascent), m_preedit);
-        painter.drawLine(composing.bottomLeft(), composing.bottomRight());
+        layout.draw(&painter, QPointF(left, top));
+        const QString rest = m_text.shown(caret, m_text.drawnEnd(line));
+        if (!rest.isEmpty() && right < viewport()->width())
+            m_rowPainter.draw(painter, QRect(right, top, viewport()->width() - right, m_lineHeight),
+                              0, m_ascent, rest, textColour, baseColour);
     }
 
-    if (m_caretOn && hasFocus() && selectionStart == selectionEnd) {
+    const bool caretShown = m_preedit.isEmpty() || m_preeditCaretShown;
+    if (m_caretOn && hasFocus() && selectionStart == selectionEnd && caretShown) {
         const QRect caret = caretRect();
         if (caret.bottom() >= 0 && caret.top() < bottom)
             painter.fillRect(caret, textColour);
     }
 }
 
+void TextBox::layOutPreedit(QTextLayout &layout) const
+{
+    layout.setText(m_preedit);
+    layout.setFont(m_drawFont);
+    QTextLayout::FormatRange underlined;
+    underlined.start = 0;
+    underlined.length = int(m_preedit.size());
+    underlined.format.setFontUnderline(true);
+    QList<QTextLayout::FormatRange> formats{underlined};
+    formats.append(m_preeditFormats);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    line.setPosition(QPointF(0, m_ascent - line.ascent()));
+}
+
 QRect TextBox::caretRect() const
 {
     const qsizetype line = m_text.lineAt(m_text.caret());
-    const int x = textMargin + qFloor(m_text.xInLine(line, m_text.caret()));
-    return QRect(x, rowTop(line), 1, m_lineHeight);
+    qreal x = textMargin + qFloor(m_text.xInLine(line, m_text.caret()));
+    if (!m_preedit.isEmpty()) {
+        QTextLayout layout;
+        layOutPreedit(layout);
+        x += layout.lineAt(0).cursorToX(m_preeditCaret);
+    }
+    return QRect(qFloor(x), rowTop(line), 1, m_lineHeight);
 }
 
 // Where a line is drawn while the screen shows m_shownTopLine at the top; a

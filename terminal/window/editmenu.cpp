@@ -36,6 +36,7 @@ Commands commandsOf(TextBox *box)
     const bool selected = box->selLength() > 0;
     Commands commands;
     commands.undo = {box->isUndoAvailable(), [box] { box->undo(); }};
+    commands.redo = {box->isRedoAvailable(), [box] { box->redo(); }};
     commands.cut = {selected, [box] { box->cut(); }};
     commands.copy = {selected, [box] { box->copy(); }};
     commands.paste = {clipboardHasText(), [box] { box->paste(); }};
@@ -51,6 +52,7 @@ QMenu *create(const Commands &commands, QWidget *parent)
     // The menu is a window of its own: let it take the box's font.
     menu->setAttribute(Qt::WA_WindowPropagation);
     addCommand(menu, QStringLiteral("撤消(&U)"), commands.undo);
+    addCommand(menu, QStringLiteral("重做(&R)"), commands.redo);
     menu->addSeparator();
     addCommand(menu, QStringLiteral("剪切(&T)"), commands.cut);
     addCommand(menu, QStringLiteral("复制(&C)"), commands.copy);
