@@ -16,8 +16,9 @@ std::string_view resource(int id);
 // translation or a licence text.
 struct RuntimeFile
 {
-    std::string_view path;  // inside the private folder, "/" between folders
-    std::string_view frame; // one zstd frame that states its size and checksums its bytes
+    std::string_view path; // inside the folder the launcher works in, "/" between folders
+    std::string_view
+        frame; // compressed, stating its size and checksumming its bytes (runtimeframe.h)
 };
 
 // The run-time's files.

@@ -2,13 +2,16 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 // The narrow platform pieces the launcher's steps run on. The real ones are
-// PrivateFolder, ProgramStarter and XcbWindowFinder; tests put their own in.
+// PrivateFolder, ProgramStarter and XcbWindowFinder on Linux (unix/), and
+// TempFolder, ProcessStarter and TitleWindowFinder on Windows (windows/);
+// tests put their own in.
 
 // Raw bytes, such as a carried file's.
 using Bytes = std::string_view;
@@ -52,6 +55,14 @@ public:
     // process id, or nothing when it did not start.
     virtual std::optional<pid_t> start(std::string_view fileName, Bytes expected) = 0;
     virtual bool hasEnded(pid_t processId) = 0;
+    // Where a running program's files cannot be deleted (Windows), waits at
+    // most bound for the process to end once its window has gone. Elsewhere
+    // the files go while it ends.
+    virtual void awaitEnd(pid_t processId, std::chrono::milliseconds bound)
+    {
+        (void)processId;
+        (void)bound;
+    }
 };
 
 // One top-level window whose title matched.

@@ -11,6 +11,9 @@ using namespace launchernames;
 
 namespace {
 
+// How long a terminal may take to end once its window has gone.
+constexpr std::chrono::seconds endingBound{5};
+
 // The folders the run-time's files lie in, each one before the folder that holds it.
 std::vector<std::string_view> foldersOf(std::span<const carriedfiles::RuntimeFile> files)
 {
@@ -115,6 +118,9 @@ bool LaunchSteps::tick()
     if (stillStarting())
         return false;
 
+    // A terminal whose window has just gone may still hold its files.
+    if (m_terminal)
+        m_starter.awaitEnd(*m_terminal, endingBound);
     // A launcher started meanwhile may have a terminal that is still loading
     // these files; the last launcher to leave deletes them.
     if (m_folder.lastToLeave())

@@ -5,9 +5,11 @@
 #include <optional>
 #include <string_view>
 
-// Unpacks the zstd frames of the carried run-time into one buffer, which
-// grows to the largest file and is reused: the files are many and large, and
-// each is written out before the next is unpacked.
+// Unpacks the frames of the carried run-time into one buffer, which grows to
+// the largest file and is reused: the files are many and large, and each is
+// written out before the next is unpacked. A frame is one compressed file that
+// states its size and checksums its bytes: a zstd frame on Linux
+// (unix/runtimeframe.cpp), a gzip member on Windows (windows/runtimeframe.cpp).
 class FrameUnpacker
 {
 public:

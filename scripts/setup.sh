@@ -34,7 +34,7 @@ test_packages=(
 # Debian's Qt source.
 windows_packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 dpkg-dev ninja-build
+  wine wine64 dpkg-dev ninja-build python3 x11-utils
 )
 
 as_root() {

@@ -1,4 +1,4 @@
-#include "launcher/privatefolder.h"
+#include "launcher/unix/privatefolder.h"
 #include "tests/support/fileprobe.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "common/titles.h"
-#include "launcher/windowlookup.h"
+#include "launcher/unix/windowlookup.h"
 #include "tests/support/xwindows.h"
 
 #include <QGuiApplication>

@@ -45,22 +45,15 @@ rm -rf "${dist:?}/$portable"
 echo "Windows: $dist/varnica-solo.exe, $dist/$portable.zip"
 
 if [ "${1:-}" = --test ]; then
-  # Every program under wine shares one wine server, whose desktop lives on
-  # the X display of the first window it made: so all tests share one Xvfb,
-  # and the server starts afresh on it (and ends with it).
-  export WINEPREFIX=${VARNICA_WINEPREFIX:-${VARNICA_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/varnica}/wineprefix}
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" &
-  xvfb=$!
-  stop() {
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    rm -f "$display_file"
+  # Wine's servers outlive the programs they ran for a moment; none is left
+  # running once the tests are done.
+  stop_wine() {
+    local prefix
+    for prefix in "${VARNICA_WINEPREFIX:-${VARNICA_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/varnica}/wineprefix}" \
+      "$build"/wineprefix-*; do
+      [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    done
   }
-  trap stop EXIT
-  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-  [ -s "$display_file" ] || { echo "build.sh: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(cat "$display_file")"
-  wineserver -k 2>/dev/null || true
+  trap stop_wine EXIT
   ctest --test-dir "$build" --output-on-failure -j "$jobs"
 fi

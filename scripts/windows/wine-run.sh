@@ -75,9 +75,6 @@ winpthread=/usr/x86_64-w64-mingw32/lib
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 export WINEPATH="$(to_windows "$qt/bin");$(to_windows "$mingw_runtime");$(to_windows "$winpthread")"
 export QT_PLUGIN_PATH="$(to_windows "$qt/plugins")"
-# Wine answers a Qt program's per-monitor DPI request with an error that
-# Qt reports on every start; it changes nothing.
-export QT_LOGGING_RULES=${QT_LOGGING_RULES:-qt.qpa.window=false}
 # Wine keeps the QT_ variables of the Linux side from Windows programs (they
 # are meant for a Qt of the host) and hands WINEQT_NAME on as QT_NAME: so
 # QT_QPA_PLATFORM=offscreen and the two above reach the program.
@@ -85,16 +82,22 @@ for name in $(compgen -e | grep '^QT_'); do
   export "WINE$name=${!name}"
 done
 
+# The first program of a wine session starts the session's own services
+# (services.exe, winedevice.exe, ...), which outlive it and keep its standard
+# error: a test harness that waits for the end of that output would wait for
+# the session's end. So the program's standard error goes through a file.
+errors=$(mktemp --suffix=.txt)
+report=$(mktemp --suffix=.txt)
+trap 'rm -f "$report" "$errors"' EXIT
+status=0
 case "$(basename "$program")" in
 tst_*)
-  report=$(mktemp --suffix=.txt)
-  trap 'rm -f "$report"' EXIT
-  status=0
-  wine "$program" -o "$(to_windows "$report"),txt" "$@" || status=$?
+  wine "$program" -o "$(to_windows "$report"),txt" "$@" 2>"$errors" || status=$?
   cat "$report"
-  exit "$status"
   ;;
 *)
-  exec wine "$program" "$@"
+  wine "$program" "$@" 2>"$errors" || status=$?
   ;;
 esac
+cat "$errors" >&2
+exit "$status"

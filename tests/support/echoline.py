@@ -25,6 +25,16 @@ def main():
     subprocess.run([wine_run, "--com", port, os.ttyname(device)], check=True)
     program = subprocess.Popen([wine_run] + command,
                                env=dict(os.environ, VARNICA_TEST_COM_PORT=port))
+    try:
+        echo(master, device, program)
+    finally:
+        # A port whose line has gone opens nothing: the number of a closed
+        # pseudo-terminal is soon another program's.
+        subprocess.run([wine_run, "--com", port, "/dev/varnica-no-line"], check=False)
+    sys.exit(program.returncode)
+
+
+def echo(master, device, program):
     hang_up = b"<hang up>"
     recent = b""
     while program.poll() is None:
@@ -36,10 +46,9 @@ def main():
                 os.close(master)
                 os.close(device)
                 program.wait()
-                break
+                return
             while data:
                 data = data[os.write(master, data):]
-    sys.exit(program.returncode)
 
 
 if __name__ == "__main__":

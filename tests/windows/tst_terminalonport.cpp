@@ -31,8 +31,13 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        window.COMCom->setCurrentText(QStringLiteral("COM%1").arg(port));
-        window.BPSCom->setCurrentText(QStringLiteral("115200"));
+        const auto choose = [](QComboBox *box, const QString &item) {
+            const int index = box->findText(item);
+            box->setCurrentIndex(index);
+            return index >= 0;
+        };
+        QVERIFY(choose(window.COMCom, QStringLiteral("COM%1").arg(port)));
+        QVERIFY(choose(window.BPSCom, QStringLiteral("115200")));
         window.OCCOMCmd->click();
         QVERIFY2(window.MSComm1->portOpen(), qPrintable(dialogs.shown.isEmpty()
                                                             ? QString()

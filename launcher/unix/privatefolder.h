@@ -1,7 +1,7 @@
 #pragma once
 
 #include "launcher/launchseams.h"
-#include "launcher/uniquefd.h"
+#include "launcher/unix/uniquefd.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
-#include "launcher/programstarter.h"
+#include "launcher/unix/programstarter.h"
 
-#include "launcher/privatefolder.h"
+#include "launcher/unix/privatefolder.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "launcher/windowlookup.h"
+#include "launcher/unix/windowlookup.h"
 
 #include <xcb/xcb.h>
 

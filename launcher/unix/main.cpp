@@ -6,9 +6,9 @@
 #include "launcher/carriedfiles.h"
 #include "launcher/launchernames.h"
 #include "launcher/launchsteps.h"
-#include "launcher/privatefolder.h"
-#include "launcher/programstarter.h"
-#include "launcher/windowlookup.h"
+#include "launcher/unix/privatefolder.h"
+#include "launcher/unix/programstarter.h"
+#include "launcher/unix/windowlookup.h"
 
 #include <cstdlib>
 #include <thread>
