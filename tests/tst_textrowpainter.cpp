@@ -1,5 +1,5 @@
-#include "widgets/bandedstyle.h"
 #include "textbox/textrowpainter.h"
+#include "widgets/bandedstyle.h"
 
 #include <QApplication>
 #include <QFontInfo>

@@ -39,9 +39,8 @@ private slots:
         QVERIFY(choose(window.COMCom, QStringLiteral("COM%1").arg(port)));
         QVERIFY(choose(window.BPSCom, QStringLiteral("115200")));
         window.OCCOMCmd->click();
-        QVERIFY2(window.MSComm1->portOpen(), qPrintable(dialogs.shown.isEmpty()
-                                                            ? QString()
-                                                            : dialogs.shown.last().text));
+        QVERIFY2(window.MSComm1->portOpen(),
+                 qPrintable(dialogs.shown.isEmpty() ? QString() : dialogs.shown.last().text));
 
         const auto send = [&](const QString &text, bool asHex) {
             window.S16Chk->setChecked(asHex);
