@@ -5,7 +5,7 @@
 
 Makes a pseudo-terminal pair, leads wine's COMN to its terminal side
 (scripts/windows/wine-run.sh --com), starts the program under wine with
-VARNICA_TEST_COM=N, and then follows the exchange below, each step waiting
+VARNICA_TEST_COM_PORT=N, and then follows the exchange below, each step waiting
 for what the program sends before answering. Ends with the program's exit
 status, or 1 when the program sent anything else or the line went quiet.
 
@@ -18,7 +18,9 @@ import select
 import subprocess
 import sys
 import time
-import tty
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wineline import line_on_com  # noqa: E402
 
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                         "scripts", "windows", "wine-run.sh")
@@ -59,30 +61,21 @@ def main():
     args = parser.parse_args()
     program = [a for a in args.program if a != "--"]
 
-    master, terminal_side = os.openpty()
-    # Bytes pass unchanged whatever the program's own settings do meanwhile.
-    tty.setraw(terminal_side)
-    subprocess.run(["bash", WINE_RUN, "--com", str(args.com), os.ttyname(terminal_side)],
-                   check=True)
-
-    env = dict(os.environ, VARNICA_TEST_COM=str(args.com))
-    process = subprocess.Popen(["bash", WINE_RUN] + program, env=env)
-    ok = True
-    for sent, answer in EXCHANGE:
-        if not expect(master, sent, process):
-            ok = False
-            break
-        os.write(master, answer)
-    try:
-        status = process.wait(timeout=STEP_SECONDS * 2)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        print("farend: the program did not end", file=sys.stderr)
-        status = 1
-    finally:
-        # A closed pseudo-terminal's number is soon another program's: the
-        # port leads nowhere once this line is gone.
-        subprocess.run(["bash", WINE_RUN, "--com", str(args.com), "/nonexistent/varnica-line-gone"])
+    with line_on_com(args.com, WINE_RUN) as (master, _):
+        env = dict(os.environ, VARNICA_TEST_COM_PORT=str(args.com))
+        process = subprocess.Popen(["bash", WINE_RUN] + program, env=env)
+        ok = True
+        for sent, answer in EXCHANGE:
+            if not expect(master, sent, process):
+                ok = False
+                break
+            os.write(master, answer)
+        try:
+            status = process.wait(timeout=STEP_SECONDS * 2)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            print("farend: the program did not end", file=sys.stderr)
+            status = 1
     return status if ok else 1
 
 

@@ -21,7 +21,7 @@ class tst_TerminalOnPort : public QObject
 private slots:
     void exchangesTextAndHexWithTheFarEnd()
     {
-        const int port = qEnvironmentVariableIntValue("VARNICA_TEST_COM");
+        const int port = qEnvironmentVariableIntValue("VARNICA_TEST_COM_PORT");
         if (port < 1)
             QSKIP("run by farend.py, which plays the far end of the line");
 
