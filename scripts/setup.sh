@@ -27,11 +27,11 @@ test_packages=(
   clang libclang-rt-14-dev
   desktop-file-utils appstream groff-base
   dpkg-dev file lintian
-  ccache ninja-build
+  ccache
 )
 # The Windows build: mingw-w64 for Qt and the terminal, zlib for
-# varnica-solo.exe, wine to run every test of it, and dpkg-dev for
-# Debian's Qt source.
+# varnica-solo.exe, wine to run every test of it, ninja to build them, and
+# dpkg-dev for Debian's Qt source.
 windows_packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 dpkg-dev ninja-build python3 x11-utils
