@@ -8,7 +8,9 @@ namespace gbkconversion {
 
 bool available()
 {
-    return QStringEncoder("GBK").isValid();
+    // The converters a process can open do not change while it runs.
+    static const bool isAvailable = QStringEncoder("GBK").isValid();
+    return isAvailable;
 }
 
 QString decode(QByteArrayView bytes)
@@ -22,7 +24,9 @@ QString decode(QByteArrayView bytes)
 
 QByteArray encode(QStringView text)
 {
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    // As for decoding: every send, periodic ones too, would open a converter.
+    thread_local QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    encoder.resetState();
     return encoder(text);
 }
 
