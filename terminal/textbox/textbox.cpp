@@ -15,6 +15,12 @@ namespace {
 
 // Data that arrives quickly is shown at most this often (milliseconds).
 constexpr int frameInterval = 16;
+// While data streams in, the scroll bar follows with the first frame this
+// long (milliseconds) after it last did: about every third frame of a
+// stream. Its slider changes with every frame, and drawing it cost a sixth
+// of the frame; ten steps a second look like movement, and the text keeps
+// every frame.
+constexpr int scrollBarInterval = 80;
 // Characters wrapped again in one go after the width changed; the rest
 // follows between other events.
 constexpr qint64 rewrapPortionSize = 1 << 20;
@@ -43,7 +49,10 @@ TextBox::TextBox(QWidget *parent)
     auto *barStyle = new BandedStyle;
     barStyle->setParent(verticalScrollBar());
     verticalScrollBar()->setStyle(barStyle);
+    // A bar that lags a stream is brought up to date before the user acts on it.
+    verticalScrollBar()->installEventFilter(this);
     m_sinceFrame.start();
+    m_sinceScrollBarSync.start();
     m_text.setUndoEnabled(true);
     applyFont();
 }
@@ -227,23 +236,51 @@ void TextBox::scheduleFrame()
 void TextBox::showPendingFrame()
 {
     if (m_framePending)
-        showNow();
+        showFrame(ScrollBarSync::Paced);
 }
 
-// What the user does is shown at once.
+// What the user does is shown at once, the scroll bar with it.
 void TextBox::showNow()
+{
+    showFrame(ScrollBarSync::Now);
+}
+
+void TextBox::showFrame(ScrollBarSync barSync)
 {
     m_frameTimer.stop();
     m_framePending = false;
     m_sinceFrame.start();
-    syncScrollBar();
+    setTopLine(m_topLine);
+    if (barSync == ScrollBarSync::Now || m_sinceScrollBarSync.elapsed() >= scrollBarInterval)
+        syncScrollBar(); // in the same repaint as the text
+    else if (!m_scrollBarTimer.isActive())
+        m_scrollBarTimer.start(scrollBarInterval, this); // for when the stream stops
     repaintChanges();
     m_changeReport->frameShown();
     tellInputMethod();
 }
 
+bool TextBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == verticalScrollBar() && m_scrollBarTimer.isActive()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+            syncScrollBar();
+            break;
+        default:
+            break;
+        }
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
 void TextBox::syncScrollBar()
 {
+    m_scrollBarTimer.stop();
+    m_sinceScrollBarSync.start();
     QScrollBar *bar = verticalScrollBar();
     const qsizetype visible = visibleLineCount();
     setTopLine(m_topLine);
@@ -274,7 +311,9 @@ void TextBox::wheelEvent(QWheelEvent *event)
 void TextBox::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_frameTimer.timerId()) {
-        showNow();
+        showFrame(ScrollBarSync::Paced);
+    } else if (event->timerId() == m_scrollBarTimer.timerId()) {
+        syncScrollBar();
     } else if (event->timerId() == m_rewrapTimer.timerId()) {
         rewrapPortion();
     } else if (event->timerId() == m_blinkTimer.timerId()) {

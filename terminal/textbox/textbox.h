@@ -87,6 +87,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -123,6 +124,10 @@ private:
     void scheduleFrame();
     void showPendingFrame();
     void showNow();
+    // Whether the scroll bar is brought up to date with the frame, or within
+    // its own pace (a frame of streaming data).
+    enum class ScrollBarSync { Now, Paced };
+    void showFrame(ScrollBarSync barSync);
     void syncScrollBar();
     void restartBlink();
     // The user moved the caret or edited: it comes into view and shows at once.
@@ -191,7 +196,9 @@ private:
     QBasicTimer m_blinkTimer;
     QBasicTimer m_frameTimer;
     bool m_framePending = false;
-    QElapsedTimer m_sinceFrame; // since the box was last brought up to date
+    QElapsedTimer m_sinceFrame;   // since the box was last brought up to date
+    QBasicTimer m_scrollBarTimer; // brings a lagging scroll bar up to date
+    QElapsedTimer m_sinceScrollBarSync;
     QBasicTimer m_rewrapTimer;
     std::unique_ptr<TextBoxChangeReport> m_changeReport;
 };

@@ -23,8 +23,13 @@ public:
     // The characters wrapped so far (see EditableText).
     qint64 wrappedCharacters() const { return m_box.m_text.wrappedCharacters(); }
 
-    // No frame waits to be shown and no new width is still being wrapped.
-    bool isUpToDate() const { return !m_box.m_framePending && !m_box.m_rewrapTimer.isActive(); }
+    // No frame waits to be shown, the scroll bar has caught up and no new
+    // width is still being wrapped.
+    bool isUpToDate() const
+    {
+        return !m_box.m_framePending && !m_box.m_scrollBarTimer.isActive() &&
+               !m_box.m_rewrapTimer.isActive();
+    }
 
     // Waits until the box is up to date, however busy the machine, and has
     // what that frame asked to repaint painted: the repaint Qt has queued
