@@ -50,6 +50,14 @@ unset WINEPATH QT_PLUGIN_PATH
 # Closing a window as a user does goes through the window manager.
 openbox >/dev/null 2>&1 &
 wm=$!
+# A window that appears before the window manager has taken the display is
+# never made active, and a key sent then goes nowhere.
+for _ in $(seq $((bound * 4))); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.25
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+  fail "the window manager did not start within ${bound} s"
 
 # The windows titled exactly so: wine names a window in _NET_WM_NAME (UTF-8);
 # its WM_NAME is Latin-1, where the Chinese letters are lost.
@@ -84,15 +92,21 @@ await_windows() {
   done
   fail "not $1 windows titled \"$title\" within ${bound} s"
 }
-# Closes a window as a user does, and waits until it has gone.
+# Closes a window as a user does, and waits until it has gone. On a busy
+# machine the window manager may not have made the window active yet when the
+# key comes: then the key is pressed again, once the window is the active one.
 close_window() {
-  xdotool windowactivate --sync "$1" || fail "window $1 cannot be activated"
-  xdotool key --clearmodifiers alt+F4 || fail "no key press reaches the display"
-  for _ in $(seq $((bound * 4))); do
-    titled_windows | grep -qx "$1" || return 0
-    sleep 0.25
+  for _ in $(seq $((bound / 3))); do
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1
+    if [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; then
+      xdotool key --clearmodifiers alt+F4 || fail "no key press reaches the display"
+    fi
+    for _ in $(seq 12); do
+      titled_windows | grep -qx "$1" || return 0
+      sleep 0.25
+    done
   done
-  fail "window $1 did not close"
+  fail "window $1 did not close within ${bound} s"
 }
 # Waits for every launcher to end with status 0.
 await_launchers() {
