@@ -17,7 +17,7 @@ namespace {
 constexpr int frameInterval = 16;
 // While data streams in, the scroll bar follows with the first frame this
 // long (milliseconds) after it last did: about every third frame of a
-// stream. Its slider changes with every frame, and drawing it cost a sixth
+// stream. Its slider changes with every frame, and drawing it cost an eighth
 // of the frame; ten steps a second look like movement, and the text keeps
 // every frame.
 constexpr int scrollBarInterval = 80;
